@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything (warnings are errors) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup-deps.sh
+BUILD_DIR=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTENDREL_WERROR=ON
+cmake --build "$BUILD_DIR" -j2
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j2 --timeout 300
