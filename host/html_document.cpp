@@ -97,4 +97,55 @@ std::string HtmlDocument::Title() const {
   return t;
 }
 
+namespace {
+bool Continuation(const std::string& s, size_t i) {
+  return i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
+}
+}  // namespace
+
+TextEdit SmallestEdit(const std::string& before, const std::string& after) {
+  const size_t shorter = std::min(before.size(), after.size());
+  size_t p = 0;
+  while (p < shorter && before[p] == after[p]) ++p;
+  size_t s = 0;
+  while (s < shorter - p && before[before.size() - 1 - s] == after[after.size() - 1 - s]) ++s;
+
+  // The shared bytes before p are equal, so one test on `before` serves both
+  // texts; the byte at p may differ and is checked in each.
+  while (p > 0 && (Continuation(before, p) || Continuation(after, p) || before[p - 1] == '\r')) --p;
+  while (s > 0) {
+    size_t b = before.size() - s;
+    if (Continuation(before, b) || before[b] == '\n') --s;
+    else break;
+  }
+  TextEdit e;
+  e.start = p;
+  e.removed = before.size() - s - p;
+  e.inserted = after.substr(p, after.size() - s - p);
+  return e;
+}
+
+std::vector<std::string> LineEnds(const std::string& text) {
+  // U+2029 and the frame marks U+FDD0, U+FDD1, all three bytes long.
+  static const char* const kWide[] = {"\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"};
+  std::vector<std::string> out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      bool crlf = i + 1 < text.size() && text[i + 1] == '\n';
+      out.push_back(crlf ? "\r\n" : "\r");
+      if (crlf) ++i;
+    } else if (text[i] == '\n') {
+      out.push_back("\n");
+    } else if (static_cast<unsigned char>(text[i]) >= 0xE0) {
+      for (const char* w : kWide)
+        if (text.compare(i, 3, w) == 0) {
+          out.push_back(w);
+          i += 2;
+          break;
+        }
+    }
+  }
+  return out;
+}
+
 }  // namespace tendrel

@@ -3,9 +3,30 @@
 // Positions and lengths count bytes of the UTF-8 text; a position that falls
 // inside a character is moved to that character's start so a character is
 // never cut.
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tendrel {
+
+// One replacement that turns a text into another: `removed` bytes at `start`
+// give way to `inserted`.
+struct TextEdit {
+  size_t start = 0;
+  size_t removed = 0;
+  std::string inserted;
+};
+
+// The smallest such edit from `before` to `after`, widened so that it never
+// begins or ends inside a UTF-8 character and never touches a line end only in
+// part: no CR just before it, no LF just after it. A view that holds lines
+// rather than bytes can then apply it as it is.
+TextEdit SmallestEdit(const std::string& before, const std::string& after);
+
+// The line ends of `text` in order, each as its bytes: CR LF, CR, LF, the
+// paragraph separator U+2029 and the frame marks U+FDD0 and U+FDD1 -- exactly
+// where a text view that keeps lines (Qt's text documents) splits them.
+std::vector<std::string> LineEnds(const std::string& text);
 
 class HtmlDocument {
  public:

@@ -1,14 +1,44 @@
 #!/usr/bin/env bash
-# The main job: builds the programs and starts what is ready.
+# The main job: builds the programs and starts the stand-in editor,
+# marquill-host, on a sample page. Without a display it runs the editor under
+# Xvfb, writes a picture of it and ends it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$BUILD_DIR" -j2
-cat <<'MSG'
-Built: the shared foundation (registry stand-in, Bravant's settings store,
-text/path/file helpers, content cipher, product record, in-memory host).
-The stand-in editor and the three wizard programs are not built yet, so there
-is nothing to start; run the tests to exercise the foundation.
-MSG
+HOST="$PWD/$BUILD_DIR/apps/marquill-host"
+
+# The page is the user's own copy; the shipped sample stays as it is, and an
+# existing copy (perhaps edited) is kept.
+PAGES="${XDG_DATA_HOME:-$HOME/.local/share}/Tendrel/Marquill/html files"
+PAGE="$PAGES/index.htm"
+mkdir -p "$PAGES"
+[ -e "$PAGE" ] || cp resources/sample/index.htm "$PAGE"
+
+# The plug-ins reach the editor over the session bus: start one if there is
+# none (or the one named is gone), and stop it again at the end.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] ||
+   ! dbus-send --session --dest=org.freedesktop.DBus --type=method_call --print-reply \
+       /org/freedesktop/DBus org.freedesktop.DBus.GetId >/dev/null 2>&1; then
+  eval "$(dbus-launch --sh-syntax)"
+  trap 'kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true' EXIT
+  echo "Started a session bus: $DBUS_SESSION_BUS_ADDRESS"
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  SHOT="${TMPDIR:-/tmp}/tendrel-$(id -un)/marquill-host.png"
+  mkdir -p "$(dirname "$SHOT")"
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): running the editor under Xvfb."
+  timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" \
+    "$HOST" --screenshot "$SHOT" --screenshot-delay 2000 "$PAGE"
+  echo "The editor ran on $PAGE and has ended."
+  exit 0
+fi
+
+echo "Starting the stand-in editor on $PAGE"
+echo "Drive it from another shell, e.g.:"
+echo "  gdbus call --session --dest Marquill4.Plugin --object-path /Plugin --method Marquill4.Plugin.Invoke getalltext \"@av []\""
+if [ -n "${DBUS_SESSION_BUS_PID:-}" ]; then echo "  (with DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS)"; fi
+"$HOST" "$PAGE"

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 PKGS=(cmake ninja-build g++ ccache pkg-config
-      qt6-base-dev qt6-base-dev-tools libqt6dbus6 libqt6test6
+      qt6-base-dev qt6-base-dev-tools libqt6dbus6 libqt6test6 libxcb1-dev
       libcurl4-openssl-dev libgraphicsmagick++1-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       python3 python3-pyftpdlib dbus dbus-x11 xvfb xauth openssl

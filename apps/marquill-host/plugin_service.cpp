@@ -1,0 +1,294 @@
+#include "plugin_service.h"
+
+#include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <filesystem>
+#include <limits>
+#include <set>
+
+#include "host_window.h"
+
+namespace tendrel {
+
+QDBusArgument& operator<<(QDBusArgument& a, const WindowEntry& w) {
+  a.beginStructure();
+  a << w.caption << w.className;
+  a.endStructure();
+  return a;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& a, WindowEntry& w) {
+  a.beginStructure();
+  a >> w.caption >> w.className;
+  a.endStructure();
+  return a;
+}
+
+namespace {
+
+const QString kFailed = QStringLiteral("Marquill4.Plugin.Error.Failed");
+const QString kUnknownName = QStringLiteral("Marquill4.Plugin.Error.UnknownName");
+
+const std::set<std::string> kCalls = {
+    "getapppath",  "isopendoc",  "opennewfile",     "currentdocname", "getworkdir",
+    "forcesave",   "getseltext", "getalltext",      "getselstart",    "puttextatcursor",
+    "replacealltext", "setselection", "puttexthead", "text_insertbeforeslashbodytag",
+    "doc_gethtmltitle", "copyfiles", "browserlist", "browserpreview", "previewwith"};
+
+std::string Lower(const QString& s) { return s.toLower().toStdString(); }
+
+QDBusVariant Wrap(const HostValue& v) {
+  if (auto s = std::get_if<std::string>(&v)) return QDBusVariant(QString::fromStdString(*s));
+  if (auto i = std::get_if<int>(&v)) return QDBusVariant(*i);
+  if (auto b = std::get_if<bool>(&v)) return QDBusVariant(*b);
+  return QDBusVariant(QVariant::fromValue(QVariantList()));  // nothing: an empty array
+}
+
+bool Unwrap(QVariant v, HostValue* out) {
+  if (v.userType() == qMetaTypeId<QDBusVariant>()) v = qvariant_cast<QDBusVariant>(v).variant();
+  switch (v.userType()) {
+    case QMetaType::QString: *out = v.toString().toStdString(); return true;
+    case QMetaType::Bool: *out = v.toBool(); return true;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+      bool ok = false;
+      qlonglong n = v.toLongLong(&ok);
+      if (!ok || n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) return false;
+      *out = static_cast<int>(n);
+      return true;
+    }
+    default: return false;
+  }
+}
+
+const std::string& TextArg(const std::string& call, const std::vector<HostValue>& args, size_t i) {
+  if (i >= args.size() || !std::holds_alternative<std::string>(args[i]))
+    throw EHostError(call + ": argument " + std::to_string(i + 1) + " must be a text");
+  return std::get<std::string>(args[i]);
+}
+
+// Browsers looked for in PATH: caption and program names, first found wins.
+struct Browser {
+  const char* caption;
+  std::vector<const char*> programs;
+};
+const std::vector<Browser> kBrowsers = {
+    {"Firefox", {"firefox", "firefox-esr"}},
+    {"Chromium", {"chromium", "chromium-browser"}},
+    {"Google Chrome", {"google-chrome", "google-chrome-stable"}},
+    {"Epiphany", {"epiphany", "epiphany-browser"}},
+    {"Konqueror", {"konqueror"}},
+    {"Falkon", {"falkon"}},
+    {"Midori", {"midori"}},
+    {"Opera", {"opera"}},
+    {"Vivaldi", {"vivaldi", "vivaldi-stable"}},
+    {"Brave", {"brave-browser", "brave"}},
+};
+
+std::vector<std::pair<std::string, std::string>> FoundBrowsers() {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const Browser& b : kBrowsers)
+    for (const char* p : b.programs) {
+      QString path = QStandardPaths::findExecutable(QString::fromLatin1(p));
+      if (!path.isEmpty()) {
+        out.emplace_back(b.caption, path.toStdString());
+        break;
+      }
+    }
+  return out;
+}
+
+// A path written the Windows way ("dir\ssurf.gif") when no such file exists.
+std::filesystem::path LocalPath(const std::string& text) {
+  std::filesystem::path p(text);
+  if (!std::filesystem::exists(p) && text.find('\\') != std::string::npos) {
+    std::string s = text;
+    for (char& c : s)
+      if (c == '\\') c = '/';
+    p = s;
+  }
+  return p;
+}
+
+}  // namespace
+
+PluginService::PluginService(HostWindow* window) : QObject(window), window_(window) {
+  qDBusRegisterMetaType<WindowEntry>();
+  qDBusRegisterMetaType<WindowEntryList>();
+}
+
+bool PluginService::publish(QString* error) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    *error = QStringLiteral("there is no D-Bus session bus (%1)").arg(bus.lastError().message());
+    return false;
+  }
+  if (!bus.registerObject(QStringLiteral("/Plugin"), this,
+                          QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals)) {
+    *error = QStringLiteral("the object /Plugin could not be registered");
+    return false;
+  }
+  if (!bus.registerService(QStringLiteral("Marquill4.Plugin"))) {
+    *error = QStringLiteral("another editor owns the name Marquill4.Plugin (%1)").arg(bus.lastError().message());
+    return false;
+  }
+  return true;
+}
+
+void PluginService::sayGoodbye() {
+  emit PlugInMessage(1148);
+  // The bus answers in order: once GetId is answered, the signal has left.
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                          QStringLiteral("/org/freedesktop/DBus"),
+                                          QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
+           QDBus::Block, 2000);
+  bus.unregisterService(QStringLiteral("Marquill4.Plugin"));
+}
+
+WindowEntryList PluginService::Windows() {
+  WindowEntryList out;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == window_) out.prepend({w->windowTitle(), QStringLiteral("TfrmMain")});
+    else if (w->isVisible()) out.append({w->windowTitle(), QString::fromLatin1(w->metaObject()->className())});
+  }
+  return out;
+}
+
+QDBusVariant PluginService::Invoke(const QString& name, const QVariantList& args) {
+  const std::string n = Lower(name);
+  if (!kCalls.count(n)) {
+    sendErrorReply(kUnknownName, QStringLiteral("%1: no such call").arg(name));
+    return {};
+  }
+  std::vector<HostValue> values;
+  for (int i = 0; i < args.size(); ++i) {
+    HostValue v;
+    if (!Unwrap(args.at(i), &v)) {
+      sendErrorReply(kFailed, QStringLiteral("%1: argument %2 is neither a text, a number nor a flag")
+                                  .arg(name)
+                                  .arg(i + 1));
+      return {};
+    }
+    values.push_back(std::move(v));
+  }
+  // Saving an unnamed document waits for the user: answer when the dialog closes.
+  if (n == "forcesave" && window_->docOpen() && window_->docPath().isEmpty()) {
+    setDelayedReply(true);
+    waitingSaves_.append(message());
+    if (waitingSaves_.size() == 1) forceSaveWithDialog();
+    return {};
+  }
+  try {
+    return Wrap(call(name.toStdString(), values));
+  } catch (const EHostError& e) {
+    sendErrorReply(kFailed, QString::fromStdString(e.what()));
+    return {};
+  }
+}
+
+void PluginService::forceSaveWithDialog() {
+  window_->note(QStringLiteral("A plug-in asks to save the document."));
+  window_->askSavePath([this](const QString& path) {
+    QString error;
+    bool ok = path.isEmpty() || !window_->docOpen() || window_->saveTo(path, &error);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    for (const QDBusMessage& m : waitingSaves_)
+      bus.send(ok ? m.createReply(QVariant::fromValue(Wrap(std::monostate{})))
+                  : m.createErrorReply(kFailed, QStringLiteral("ForceSave: %1 could not be written: %2")
+                                                    .arg(path, error)));
+    waitingSaves_.clear();
+  });
+}
+
+HostValue PluginService::browserPreview(const std::string& target) {
+  const QString t = QString::fromStdString(target);
+  const QUrl url = QUrl::fromUserInput(t, QDir::currentPath(), QUrl::AssumeLocalFile);
+  if (url.isValid() && QDesktopServices::openUrl(url)) return {};
+  // No desktop handler: the first browser found shows it.
+  for (const auto& [caption, program] : FoundBrowsers())
+    if (QProcess::startDetached(QString::fromStdString(program), {t})) return {};
+  throw EHostError("BrowserPreview: no web browser was found to show " + target);
+}
+
+HostValue PluginService::call(const std::string& name, const std::vector<HostValue>& args) {
+  const std::string n = Lower(QString::fromStdString(name));
+  if (n == "opennewfile") {
+    // One document at a time: a new one must not throw away unsaved work.
+    if (window_->modified())
+      throw EHostError(name + ": the open document has unsaved changes; save or close it first");
+    window_->newDocument();
+    return {};
+  }
+  if (n == "forcesave") {
+    if (!window_->docOpen()) return {};
+    if (window_->docPath().isEmpty()) throw EHostError(name + ": the document has no name yet");
+    QString error;
+    if (!window_->saveTo(window_->docPath(), &error))
+      throw EHostError(name + ": " + window_->docPath().toStdString() + " could not be written: " +
+                       error.toStdString());
+    return {};
+  }
+  if (n == "copyfiles") {
+    namespace fs = std::filesystem;
+    const fs::path src = LocalPath(TextArg(name, args, 0));
+    if (!window_->docOpen() || window_->docPath().isEmpty())
+      throw EHostError(name + ": the document has not been saved, so it has no folder");
+    const fs::path dst = fs::path(QFileInfo(window_->docPath()).path().toStdString()) / src.filename();
+    std::error_code ec;
+    if (!fs::is_regular_file(src, ec)) throw EHostError(name + ": " + src.string() + " is not a file");
+    // Already in the document's folder: copying it onto itself would empty it.
+    if (fs::exists(dst, ec) && fs::equivalent(src, dst, ec)) return {};
+    fs::copy_file(src, dst, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw EHostError(name + ": " + src.string() + " could not be copied: " + ec.message());
+    return {};
+  }
+  if (n == "browserpreview") return browserPreview(TextArg(name, args, 0));
+  if (n == "previewwith") {
+    const std::string& path = TextArg(name, args, 0);
+    const std::string& program = TextArg(name, args, 1);
+    if (program.empty() || Lower(QString::fromStdString(program)) == "none") return browserPreview(path);
+    if (!QProcess::startDetached(QString::fromStdString(program), {QString::fromStdString(path)}))
+      throw EHostError(name + ": " + program + " could not be started");
+    return {};
+  }
+
+  // Everything else works on the document: run it on a copy and bring the
+  // editor to the result.
+  DocumentView& view = window_->view();
+  calls_.docOpen = window_->docOpen();
+  calls_.docName = window_->docPath().toStdString();
+  calls_.appPath = window_->appPath().toStdString();
+  if (n == "browserlist") {
+    calls_.browserList = "None=None";
+    for (const auto& [caption, program] : FoundBrowsers()) calls_.browserList += "\x1e" + caption + "=" + program;
+  }
+  const std::string before = view.Text();
+  const int selStart = view.SelStart(), selLength = view.SelLength();
+  calls_.doc.ReplaceAll(before);
+  calls_.doc.SetSelection(selStart, selLength);
+  calls_.calls.clear();
+  HostValue result = calls_.Invoke(name, args);
+  const HtmlDocument& after = calls_.doc;
+  if (calls_.docOpen &&
+      (after.Text() != before || after.SelStart() != selStart || after.SelLength() != selLength))
+    view.Update(after.Text(), after.SelStart(), after.SelLength());
+  return result;
+}
+
+}  // namespace tendrel

@@ -1,0 +1,116 @@
+#include "host/dbus_host_editor.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <climits>
+#include <limits>
+
+namespace tendrel {
+
+namespace {
+
+const QString kService = QStringLiteral("Marquill4.Plugin");
+const QString kPath = QStringLiteral("/Plugin");
+const QString kInterface = QStringLiteral("Marquill4.Plugin");
+const QString kUnknownNameError = QStringLiteral("Marquill4.Plugin.Error.UnknownName");
+
+QVariant ToVariant(const HostValue& v) {
+  if (auto s = std::get_if<std::string>(&v)) return QString::fromStdString(*s);
+  if (auto i = std::get_if<int>(&v)) return *i;
+  if (auto b = std::get_if<bool>(&v)) return *b;
+  return QString();  // D-Bus has no empty value; nothing travels as an empty text
+}
+
+HostValue FromVariant(const std::string& name, const QVariant& v) {
+  switch (v.userType()) {
+    case QMetaType::QString: return v.toString().toStdString();
+    case QMetaType::Bool: return v.toBool();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+      bool ok = false;
+      qlonglong n = v.toLongLong(&ok);
+      if (ok && n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
+        return static_cast<int>(n);
+      break;
+    }
+    default:
+      break;
+  }
+  // The editor answers "nothing" with an empty array.
+  if (v.userType() == qMetaTypeId<QDBusArgument>()) {
+    const QDBusArgument arg = qvariant_cast<QDBusArgument>(v);
+    if (arg.currentType() == QDBusArgument::ArrayType) {
+      arg.beginArray();
+      bool empty = arg.atEnd();
+      arg.endArray();
+      if (empty) return std::monostate{};
+    }
+  } else if (v.userType() == QMetaType::QVariantList && v.toList().isEmpty()) {
+    return std::monostate{};
+  }
+  throw EHostError("Marquill gave an answer of an unexpected kind to " + name + ".");
+}
+
+}  // namespace
+
+std::unique_ptr<DBusHostEditor> DBusHostEditor::Create(int timeoutMs) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected())
+    throw EHostError("There is no D-Bus session bus, so Marquill cannot be reached: " +
+                     bus.lastError().message().toStdString());
+  QDBusReply<QString> owner = bus.interface()->serviceOwner(kService);
+  if (!owner.isValid() || owner.value().isEmpty())
+    throw EHostError("Marquill is not running: nothing serves Marquill4.Plugin on the session bus.");
+  return std::unique_ptr<DBusHostEditor>(new DBusHostEditor(owner.value().toStdString(), timeoutMs));
+}
+
+HostValue DBusHostEditor::Invoke(const std::string& name, const std::vector<HostValue>& args) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  const QString owner = QString::fromStdString(owner_);
+  QDBusMessage call = QDBusMessage::createMethodCall(owner, kPath, kInterface, QStringLiteral("Invoke"));
+  QVariantList list;
+  for (const HostValue& a : args) list << ToVariant(a);
+  call << QString::fromStdString(name) << QVariant::fromValue(list);
+
+  const bool waitsForUser = QString::fromStdString(name).compare(QStringLiteral("ForceSave"), Qt::CaseInsensitive) == 0;
+  // INT_MAX is the bus library's "no time-out".
+  QDBusMessage reply = bus.call(call, QDBus::Block, waitsForUser ? INT_MAX : timeoutMs_);
+
+  if (reply.type() == QDBusMessage::ReplyMessage) {
+    if (reply.arguments().size() != 1)
+      throw EHostError("Marquill gave no answer to " + name + ".");
+    QVariant v = reply.arguments().at(0);
+    if (v.userType() == qMetaTypeId<QDBusVariant>()) v = qvariant_cast<QDBusVariant>(v).variant();
+    return FromVariant(name, v);
+  }
+
+  const QString errName = reply.errorName();
+  const std::string message = reply.errorMessage().toStdString();
+  if (errName == kUnknownNameError)
+    throw EHostError("Marquill does not know the call " + name + ".");
+  if (errName.startsWith(kInterface + QLatin1Char('.')))
+    throw EHostError("Marquill could not carry out " + name + ": " + message);
+
+  // Everything else is the bus speaking: the editor is gone or silent.
+  const bool alive = bus.isConnected() && bus.interface()->isServiceRegistered(owner).value();
+  if (!alive)
+    throw EHostError("Marquill has closed, so " + name + " could not be carried out.");
+  if (reply.type() == QDBusMessage::ErrorMessage &&
+      (errName == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+       errName == QLatin1String("org.freedesktop.DBus.Error.Timeout")))
+    throw EHostError("Marquill did not answer " + name + " within " +
+                     (timeoutMs_ % 1000 == 0 ? std::to_string(timeoutMs_ / 1000) + " seconds."
+                                             : std::to_string(timeoutMs_) + " ms."));
+  throw EHostError("The call " + name + " to Marquill failed: " + message);
+}
+
+}  // namespace tendrel

@@ -1,0 +1,86 @@
+#pragma once
+// A private session bus for the whole test program, and the real stand-in
+// editor started on it. Every process started here is killed on teardown.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+class PrivateBus : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    daemon_.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--print-address=1"), QStringLiteral("--nofork")});
+    ASSERT_TRUE(daemon_.waitForStarted(5000)) << "dbus-daemon could not be started";
+    QByteArray address;
+    QDeadlineTimer deadline(5000);
+    while (!address.contains('\n') && !deadline.hasExpired() && daemon_.waitForReadyRead(200))
+      address += daemon_.readAllStandardOutput();
+    address = address.trimmed();
+    ASSERT_FALSE(address.isEmpty()) << "dbus-daemon printed no address";
+    setenv("DBUS_SESSION_BUS_ADDRESS", address.constData(), 1);
+  }
+  void TearDown() override {
+    daemon_.kill();
+    daemon_.waitForFinished(3000);
+  }
+
+ private:
+  QProcess daemon_;
+};
+
+// Spins the event loop until `done` or the time is up.
+inline bool WaitFor(const std::function<bool()>& done, int ms) {
+  QDeadlineTimer deadline(ms);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(10);
+  }
+  return true;
+}
+
+inline bool HostOnBus() {
+  return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("Marquill4.Plugin")).value();
+}
+
+class HostProcess {
+ public:
+  // Starts marquill-host with `args`; extra variables as NAME=value.
+  explicit HostProcess(const QStringList& args = {}, const QStringList& env = {}) {
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString& kv : env) e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
+    proc_.setProcessEnvironment(e);
+    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    proc_.start(QStringLiteral(MARQUILL_HOST_PATH), args);
+  }
+  ~HostProcess() { Kill(); }
+  HostProcess(const HostProcess&) = delete;
+  HostProcess& operator=(const HostProcess&) = delete;
+
+  // True once the editor serves its name on the bus.
+  bool WaitUntilServing(int ms = 10000) {
+    return WaitFor([] { return HostOnBus(); }, ms);
+  }
+  void Kill() {
+    if (proc_.state() != QProcess::NotRunning) {
+      proc_.kill();
+      proc_.waitForFinished(5000);
+    }
+    // The next editor must find the name free.
+    WaitFor([] { return !HostOnBus(); }, 3000);
+  }
+  qint64 Pid() const { return proc_.processId(); }
+  QProcess& Process() { return proc_; }
+
+ private:
+  QProcess proc_;
+};
