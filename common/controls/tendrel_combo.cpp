@@ -1,0 +1,78 @@
+#include "common/controls/tendrel_combo.h"
+
+#include <QAbstractItemView>
+#include <QFocusEvent>
+#include <climits>
+#include <cstdlib>
+
+#include "common/controls/comma_text.h"
+
+namespace tendrel {
+
+TTendrelCombo::TTendrelCombo(QWidget* parent) : QComboBox(parent) {
+  setEditable(true);
+  // The list is the program's history: typed text joins it only where the
+  // form says so, never by Return.
+  setInsertPolicy(QComboBox::NoInsert);
+  connect(this, &QComboBox::activated, this, &TTendrelCombo::OnActivated);
+}
+
+void TTendrelCombo::SetMaxItems(int value) {
+  maxItems_ = value == INT_MIN ? INT_MAX : std::abs(value);
+}
+
+void TTendrelCombo::SetRegPath(const std::string& path) { regPath_ = RootedRegPath(path); }
+
+std::vector<std::string> TTendrelCombo::Items() const {
+  std::vector<std::string> items;
+  items.reserve(static_cast<size_t>(count()));
+  for (int i = 0; i < count(); ++i) items.push_back(itemText(i).toStdString());
+  return items;
+}
+
+void TTendrelCombo::Loaded() {
+  if (!regStore_) return;
+  std::vector<std::string> items = FromCommaText(LoadControlText(regPath_, regValue_));
+  if (maxItems_ > 0 && items.size() > static_cast<size_t>(maxItems_))
+    items.resize(static_cast<size_t>(maxItems_));
+  clear();
+  for (const auto& item : items) addItem(QString::fromStdString(item));
+  if (count() > 0) {
+    setCurrentIndex(0);
+    setEditText(itemText(0));
+  } else {
+    setCurrentIndex(-1);
+    clearEditText();
+  }
+}
+
+bool TTendrelCombo::SaveToRegistry() const {
+  return SaveControlText(regPath_, regValue_, ToCommaText(Items()));
+}
+
+void TTendrelCombo::OnActivated(int index) {
+  if (moveSelectedToTop_ && index > 0 && index < count()) {
+    const QString text = itemText(index);
+    removeItem(index);
+    insertItem(0, text);
+    index = 0;
+  }
+  if (moveSelectedToTop_ && index == 0) {
+    setCurrentIndex(0);
+    setEditText(itemText(0));
+  }
+  emit Picked(index);
+}
+
+void TTendrelCombo::focusOutEvent(QFocusEvent* event) {
+  QComboBox::focusOutEvent(event);
+  // Opening the drop-down list or switching windows is not leaving the combo
+  // (the list takes the focus more than once while it opens).
+  if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason ||
+      (view() && view()->isVisible()))
+    return;
+  emit Exited();
+  if (regStore_ && options_.testFlag(tcOnExit)) SaveToRegistry();
+}
+
+}  // namespace tendrel
