@@ -127,6 +127,7 @@ std::vector<std::string> QtNameFilters(const std::string& filter) {
 MsgResult QtUserDialogs::Message(const std::string& text, const std::string& caption,
                                  MsgIcon icon, MsgButtons buttons) {
   QMessageBox box(ToQt(icon), Q(caption), Q(text), QMessageBox::NoButton, DialogParent());
+  box.setTextFormat(Qt::PlainText);  // texts are never markup: a name like <b>Acme</b> shows as typed
   switch (buttons) {
     case MsgButtons::Ok:
       box.setStandardButtons(QMessageBox::Ok);

@@ -1,0 +1,131 @@
+// Bravant: the seller tool, a plug-in of the Marquill editor.
+//
+// Hidden options for trying the window out:
+//   --page create|publish|output|join   show that wizard after start-up
+//   --screenshot FILE                   write a picture of the window, then end
+//   --screenshot-delay MS               wait before the picture (default 800)
+// With BRAVANT_SHOWN_STAMP set, the moment the window first appears is
+// printed to standard error as "bravant shown <ns since the epoch>"; with the
+// value "quit" the program then ends (start-up timing).
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "platform/qt/qt_dialogs.h"
+#include "resources/resources.h"
+#include "seller/shell/context.h"
+#include "seller/shell/ui/desktop_host_probe.h"
+#include "seller/shell/ui/main_form.h"
+#include "seller/shell/ui/show_once_form.h"
+
+namespace {
+
+struct HiddenOptions {
+  std::optional<tendrel::Wizard> page;
+  QString screenshot;
+  int screenshotDelay = 800;
+};
+
+std::optional<tendrel::Wizard> WizardNamed(const QString& name) {
+  if (name == QLatin1String("create")) return tendrel::Wizard::Create;
+  if (name == QLatin1String("publish")) return tendrel::Wizard::Publish;
+  if (name == QLatin1String("output")) return tendrel::Wizard::Output;
+  if (name == QLatin1String("join")) return tendrel::Wizard::Join;
+  std::fprintf(stderr, "bravant: no wizard is called %s\n", qPrintable(name));
+  return std::nullopt;
+}
+
+HiddenOptions ReadOptions(const QStringList& args) {
+  HiddenOptions o;
+  for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+    const QString& a = args.at(i);
+    if (a == QLatin1String("--page")) {
+      o.page = WizardNamed(args.at(++i));
+    } else if (a == QLatin1String("--screenshot")) {
+      o.screenshot = args.at(++i);
+    } else if (a == QLatin1String("--screenshot-delay")) {
+      bool ok = false;
+      const int ms = args.at(++i).toInt(&ok);
+      if (ok && ms >= 0) o.screenshotDelay = ms;
+    }
+  }
+  return o;
+}
+
+// Prints the moment the window is first exposed, once it has been painted.
+class ShownStamp : public QObject {
+ public:
+  explicit ShownStamp(bool quit) : quit_(quit) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!done_ && event->type() == QEvent::Expose) {
+      done_ = true;
+      QTimer::singleShot(0, this, [this] {
+        timespec ts{};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        std::fprintf(stderr, "bravant shown %lld\n",
+                     static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+        std::fflush(stderr);
+        if (quit_) QApplication::exit(0);
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool quit_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Bravant"));
+  tendrel::InitResources();
+  const HiddenOptions options = ReadOptions(QApplication::arguments());
+
+  // The program-wide objects: settings store and product record first, then
+  // the main window, which finds the host.
+  tendrel::QtUserDialogs dialogs;
+  tendrel::BravantContext ctx(dialogs);
+  tendrel::DesktopHostProbe probe;
+  tendrel::TMainForm form(ctx, probe);
+  tendrel::QtOneTimeMessages messages(ctx.Settings(), &form);
+  ctx.SetOneTimeMessages(&messages);
+
+  if (!form.Start()) return 1;
+  if (options.page) form.SwitchTo(*options.page);
+
+  std::optional<ShownStamp> stamp;
+  if (const char* s = std::getenv("BRAVANT_SHOWN_STAMP"); s != nullptr && *s != '\0') {
+    stamp.emplace(std::string(s) == "quit");
+    form.winId();  // makes the native window, so its events can be watched
+    form.windowHandle()->installEventFilter(&*stamp);
+  }
+  form.show();
+
+  if (!options.screenshot.isEmpty()) {
+    QTimer::singleShot(options.screenshotDelay, &form, [&form, &options] {
+      QScreen* screen = form.screen();
+      const QPixmap shot = screen != nullptr ? screen->grabWindow(form.winId()) : form.grab();
+      if (!shot.save(options.screenshot)) {
+        std::fprintf(stderr, "bravant: the screenshot could not be written to %s\n",
+                     qPrintable(options.screenshot));
+        QApplication::exit(1);
+        return;
+      }
+      std::printf("Screenshot of Bravant: %s\n", qPrintable(options.screenshot));
+      std::fflush(stdout);
+      QApplication::exit(0);
+    });
+  }
+  return app.exec();
+}
