@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds the programs and starts the stand-in editor,
-# marquill-host, on a sample page. Without a display it runs the editor under
-# Xvfb, writes a picture of it and ends it.
+# marquill-host, on a sample page. Without a display it runs the editor and
+# Bravant under Xvfb, writes a picture of them and ends them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
@@ -28,12 +28,23 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] ||
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  SHOT="${TMPDIR:-/tmp}/tendrel-$(id -un)/marquill-host.png"
+  SHOT="${TMPDIR:-/tmp}/tendrel-$(id -un)/editor-with-bravant.png"
   mkdir -p "$(dirname "$SHOT")"
-  echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): running the editor under Xvfb."
-  timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" \
-    "$HOST" --screenshot "$SHOT" --screenshot-delay 2000 "$PAGE"
-  echo "The editor ran on $PAGE and has ended."
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): running the editor and Bravant under Xvfb."
+  export HOST PAGE SHOT BRAVANT="$PWD/$BUILD_DIR/apps/bravant/bravant"
+  timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$HOST" "$PAGE" & host=$!
+    for _ in $(seq 100); do
+      gdbus call --session --dest Marquill4.Plugin --object-path /Plugin \
+        --method Marquill4.Plugin.Invoke IsOpenDoc "@av []" >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    "$BRAVANT" & bravant=$!
+    sleep 3
+    import -window root "$SHOT"
+    kill "$bravant" "$host" 2>/dev/null
+    wait'
+  echo "The editor ran on $PAGE with Bravant open; screenshot: $SHOT"
   exit 0
 fi
 
