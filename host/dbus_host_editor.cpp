@@ -1,5 +1,7 @@
 #include "host/dbus_host_editor.h"
 
+#include "host/dbus_values.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -26,25 +28,8 @@ QVariant ToVariant(const HostValue& v) {
 }
 
 HostValue FromVariant(const std::string& name, const QVariant& v) {
-  switch (v.userType()) {
-    case QMetaType::QString: return v.toString().toStdString();
-    case QMetaType::Bool: return v.toBool();
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong: {
-      bool ok = false;
-      qlonglong n = v.toLongLong(&ok);
-      if (ok && n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
-        return static_cast<int>(n);
-      break;
-    }
-    default:
-      break;
-  }
+  HostValue scalar;
+  if (ScalarFromVariant(v, &scalar)) return scalar;
   // The editor answers "nothing" with an empty array.
   if (v.userType() == qMetaTypeId<QDBusArgument>()) {
     const QDBusArgument arg = qvariant_cast<QDBusArgument>(v);

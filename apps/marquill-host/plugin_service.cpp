@@ -15,6 +15,7 @@
 #include <limits>
 #include <set>
 
+#include "host/dbus_values.h"
 #include "host_window.h"
 
 namespace tendrel {
@@ -55,24 +56,7 @@ QDBusVariant Wrap(const HostValue& v) {
 
 bool Unwrap(QVariant v, HostValue* out) {
   if (v.userType() == qMetaTypeId<QDBusVariant>()) v = qvariant_cast<QDBusVariant>(v).variant();
-  switch (v.userType()) {
-    case QMetaType::QString: *out = v.toString().toStdString(); return true;
-    case QMetaType::Bool: *out = v.toBool(); return true;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong: {
-      bool ok = false;
-      qlonglong n = v.toLongLong(&ok);
-      if (!ok || n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) return false;
-      *out = static_cast<int>(n);
-      return true;
-    }
-    default: return false;
-  }
+  return ScalarFromVariant(v, out);
 }
 
 const std::string& TextArg(const std::string& call, const std::vector<HostValue>& args, size_t i) {
