@@ -10,21 +10,10 @@
 #include <vector>
 
 #include "common/text.h"
+#include "fuzz/fuzz_support.h"
 
-namespace {
-
-size_t NaivePos(std::string_view p, std::string_view t) {
-  if (p.empty() || p.size() > t.size()) return 0;
-  for (size_t i = 0; i + p.size() <= t.size(); ++i)
-    if (tendrel::SameText(t.substr(i, p.size()), p)) return i + 1;
-  return 0;
-}
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-}  // namespace
+using fuzz::Check;
+using fuzz::NaivePos;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
