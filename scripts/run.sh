@@ -8,7 +8,7 @@ bash scripts/setup-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$BUILD_DIR" -j2
-HOST="$PWD/$BUILD_DIR/apps/marquill-host"
+HOST="$PWD/$BUILD_DIR/bin/marquill-host"
 
 # The page is the user's own copy; the shipped sample stays as it is, and an
 # existing copy (perhaps edited) is kept.
@@ -31,7 +31,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   SHOT="${TMPDIR:-/tmp}/tendrel-$(id -un)/editor-with-bravant.png"
   mkdir -p "$(dirname "$SHOT")"
   echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): running the editor and Bravant under Xvfb."
-  export HOST PAGE SHOT BRAVANT="$PWD/$BUILD_DIR/apps/bravant/bravant"
+  export HOST PAGE SHOT BRAVANT="$PWD/$BUILD_DIR/bin/bravant"
   timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$HOST" "$PAGE" & host=$!
     for _ in $(seq 100); do

@@ -1,0 +1,119 @@
+// kestrel: rates the page open in Marquill under the SafeSurf system.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSlider>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/dbus_host_editor.h"
+#include "host/marquill_running.h"
+#include "platform/qt/qt_dialogs.h"
+#include "rating/kestrel_config.h"
+#include "rating/levels.h"
+#include "rating/page_walk.h"
+#include "rating/submission.h"
+#include "rating/ui/frm_main.h"
+#include "resources/resources.h"
+
+namespace {
+
+int g_termPipe[2] = {-1, -1};
+
+void OnTerm(int) {
+  const char b = 1;
+  [[maybe_unused]] ssize_t n = write(g_termPipe[1], &b, 1);
+}
+
+// SIGTERM ends the program the way the host's close message does: the form
+// closes and the event loop returns.
+void CloseOnTerm(QWidget* form) {
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_termPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, form);
+  QObject::connect(notifier, &QSocketNotifier::activated, form, [form] {
+    char b;
+    [[maybe_unused]] ssize_t n = read(g_termPipe[0], &b, 1);
+    form->close();
+  });
+  struct sigaction sa {};
+  sa.sa_handler = OnTerm;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+// Pictures of the pages, for looking at the layout: KESTREL_SCREENSHOTS=dir
+// writes page-00.png ... page-16.png there (and each category page once more
+// with its slider at the top, page-NN-max.png, for the longest texts) and
+// ends the program.
+void ScreenshotPages(tendrel::TfrmMain* form, const QString& dir) {
+  QDir().mkpath(dir);
+  auto shoot = [form, &dir](const QString& name) {
+    QApplication::processEvents();
+    const QString file = QDir(dir).filePath(name);
+    if (!form->grab().save(file)) std::fprintf(stderr, "kestrel: %s could not be written\n", qPrintable(file));
+  };
+  for (int page = 0; page < tendrel::kPageCount; ++page) {
+    form->OpenPage(page);
+    const QString number = QStringLiteral("%1").arg(page, 2, 10, QLatin1Char('0'));
+    shoot(QStringLiteral("page-%1.png").arg(number));
+    const int category = tendrel::PageCategory(page);
+    if (category < 0) continue;
+    const std::string code(tendrel::CategoryAt(category).code);
+    if (auto* trk = form->findChild<QSlider*>(QStringLiteral("trk") + QString::fromStdString(code))) {
+      const int start = trk->value();
+      trk->setValue(trk->maximum());
+      shoot(QStringLiteral("page-%1-max.png").arg(number));
+      trk->setValue(start);
+    }
+  }
+  // The progress window as it looks during a submission.
+  tendrel::TfrmSendInfo* info = form->sendInfo();
+  info->lblInfo->setText(QStringLiteral("Sending Information to SafeSurf."));
+  info->SendProgBar->setValue(1);
+  info->show();
+  QApplication::processEvents();
+  const QString file = QDir(dir).filePath(QStringLiteral("send-info.png"));
+  if (!info->grab().save(file)) std::fprintf(stderr, "kestrel: %s could not be written\n", qPrintable(file));
+  form->close();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Kestrel"));
+  tendrel::InitResources();
+
+  tendrel::QtUserDialogs dialogs;
+  tendrel::KestrelServices services;
+  services.dialogs = &dialogs;
+  services.config = tendrel::KestrelConfigFromEnvironment();
+  services.hostRunning = [] { return tendrel::MarquillRunning(); };
+  services.createHost = []() -> std::unique_ptr<tendrel::HostEditor> { return tendrel::DBusHostEditor::Create(); };
+  services.createLink = [config = services.config]() -> std::unique_ptr<tendrel::RatingLink> {
+    return std::make_unique<tendrel::CurlRatingLink>(config);
+  };
+
+  tendrel::TfrmMain form(services);
+  if (!form.FormCreate()) return 1;
+  CloseOnTerm(&form);
+  QObject::connect(&form, &tendrel::TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+  form.show();
+
+  // Hidden helpers for looking at the pages.
+  if (const char* page = std::getenv("KESTREL_OPEN_PAGE"); page && *page) form.OpenPage(std::atoi(page));
+  if (const char* dir = std::getenv("KESTREL_SCREENSHOTS"); dir && *dir) {
+    const QString d = QString::fromLocal8Bit(dir);
+    QTimer::singleShot(1000, &form, [&form, d] { ScreenshotPages(&form, d); });
+  }
+  return app.exec();
+}
