@@ -61,7 +61,11 @@ std::string TTendrelEdit::Version() const {
   return revision_ == EditRevision::R107 ? "1.07" : "1.05";
 }
 
-void TTendrelEdit::SetNumericOnly(bool on) { numericOnly_ = on; }
+void TTendrelEdit::SetNumericOnly(bool on) {
+  numericOnly_ = on;
+  // Dropped text would get past the digit filter just as a pasted one would.
+  setAcceptDrops(!on);
+}
 
 void TTendrelEdit::SetRegPath(const std::string& path) { regPath_ = RootedRegPath(path); }
 
@@ -77,9 +81,11 @@ bool TTendrelEdit::SaveToRegistry() const {
 
 bool TTendrelEdit::FilterKey(QKeyEvent* event) {
   if (!numericOnly_ || event->key() == Qt::Key_Backspace) return false;
-  // Keys that type nothing (arrows, Home, End, Tab, Delete, Return) and
-  // shortcuts (copy, cut, paste, undo) keep their normal effect; what they
-  // let in unchecked is caught when the field is left.
+  // Pasting from the keyboard is a key like any other that is not a digit:
+  // it would bring in letters and numbers above Max that nothing checks later.
+  if (event->matches(QKeySequence::Paste)) return true;
+  // Keys that type nothing (arrows, Home, End, Tab, Delete, Return) and the
+  // other shortcuts (copy, cut, undo) keep their normal effect.
   const QString typed = event->text();
   if (typed.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
     return false;

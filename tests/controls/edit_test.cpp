@@ -1,6 +1,8 @@
 #include "common/controls/tendrel_edit.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
@@ -64,6 +66,34 @@ TEST(TendrelEdit, DigitFilterAndMax) {
   TTendrelEdit plain;
   QTest::keyClicks(&plain, "a1;");
   EXPECT_EQ(plain.text(), "a1;");
+}
+
+TEST(TendrelEdit, KeyboardPasteAndDropsStayOutOfDigitFields) {
+  QGuiApplication::clipboard()->setText(QStringLiteral("9x9"));
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> pastes[] = {
+      {Qt::Key_V, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier}};
+  for (const auto& [key, modifiers] : pastes) {
+    TTendrelEdit digits;
+    digits.SetNumericOnly(true);
+    digits.SetMax(744);
+    digits.setText("74");
+    QTest::keyClick(&digits, key, modifiers);
+    EXPECT_EQ(digits.text(), "74");
+    EXPECT_FALSE(digits.acceptDrops());
+
+    TTendrelEdit plain;
+    QTest::keyClick(&plain, key, modifiers);
+    EXPECT_EQ(plain.text(), "9x9");
+  }
+  // Copying out of a digit field still works.
+  TTendrelEdit digits;
+  digits.SetNumericOnly(true);
+  digits.setText("123");
+  digits.selectAll();
+  QTest::keyClick(&digits, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "123");
+  digits.SetNumericOnly(false);
+  EXPECT_TRUE(digits.acceptDrops());
 }
 
 TEST(TendrelEdit, MinOnExitAndIntValue) {
