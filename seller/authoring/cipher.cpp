@@ -232,12 +232,15 @@ void TTillonCipher::EncodeFile(const std::string& source, const std::string& tar
 
   // Written under a temporary name and renamed when complete, so a failure
   // never leaves a truncated encoded file that could be taken for a good one.
+  // The temporary name is short and lies in the target's folder: one made by
+  // lengthening the target's name would fail for names near the system's limit.
+  const std::string folder = target.substr(0, FileNameStart(target));
   std::string temp;
   FilePtr out;
   for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".~%08X", QRandomGenerator::global()->generate());
-    temp = target + suffix;
+    char name[24];
+    std::snprintf(name, sizeof name, ".~enc%08X", QRandomGenerator::global()->generate());
+    temp = folder + name;
     out.reset(std::fopen(temp.c_str(), "wbx"));
     if (!out && errno != EEXIST) break;
   }

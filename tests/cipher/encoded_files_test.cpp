@@ -77,6 +77,19 @@ TEST_F(EncodedFiles, RoundTripAcrossPieceBoundaries) {
   }
 }
 
+TEST_F(EncodedFiles, TargetNameAtTheLengthLimit) {
+  // 250 + ".etxt" is the longest name the system allows; the temporary file
+  // must not need a longer one.
+  const std::string stem(250, 'n');
+  WriteFile(Path(stem + ".txt"), Bytes(3000, 9));
+  TTillonCipher cipher;
+  cipher.SetKey(TestKey());
+  cipher.EncodeFile(Path(stem + ".txt"), Path(stem + ".etxt"));
+  cipher.EncodeFile(Path(stem + ".etxt"), Path("back.txt"));
+  EXPECT_EQ(ReadFile(Path("back.txt")), Bytes(3000, 9));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"back.txt", stem + ".etxt", stem + ".txt"}));
+}
+
 TEST_F(EncodedFiles, FailuresReportErrnoAndLeaveNoTarget) {
   WriteFile(Path("src.bin"), Bytes(100, 7));
   fs::create_directory(Path("folder"));
