@@ -1,17 +1,19 @@
 #include "host/html_document.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace tendrel {
 
 namespace {
 
+// Tag names fold ASCII letters only, whatever the user's locale.
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool AsciiSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 size_t FindCI(const std::string& text, const std::string& pat, size_t from = 0) {
   auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())),
                         text.end(), pat.begin(), pat.end(), [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
+                          return AsciiLower(a) == AsciiLower(b);
                         });
   return it == text.end() ? std::string::npos : static_cast<size_t>(it - text.begin());
 }
@@ -22,7 +24,7 @@ size_t AfterStartTag(const std::string& text, const std::string& name) {
   size_t pos = 0;
   while ((pos = FindCI(text, "<" + name, pos)) != std::string::npos) {
     size_t after = pos + name.size() + 1;
-    if (after < text.size() && (text[after] == '>' || std::isspace(static_cast<unsigned char>(text[after])))) {
+    if (after < text.size() && (text[after] == '>' || AsciiSpace(static_cast<unsigned char>(text[after])))) {
       size_t close = text.find('>', after);
       return close == std::string::npos ? std::string::npos : close + 1;
     }
@@ -91,7 +93,7 @@ std::string HtmlDocument::Title() const {
   if (start == std::string::npos) return {};
   size_t end = FindCI(text_, "</title", start);
   std::string t = text_.substr(start, end == std::string::npos ? std::string::npos : end - start);
-  auto notSpace = [](unsigned char c) { return !std::isspace(c); };
+  auto notSpace = [](unsigned char c) { return !AsciiSpace(c); };
   t.erase(t.begin(), std::find_if(t.begin(), t.end(), notSpace));
   t.erase(std::find_if(t.rbegin(), t.rend(), notSpace).base(), t.end());
   return t;

@@ -4,20 +4,12 @@
 #include <optional>
 #include <string_view>
 
+#include "common/text.h"
 #include "platform/registry.h"
 
 namespace tendrel {
 
 namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IEquals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  return true;
-}
 
 struct LayoutDefault {
   const char* section;
@@ -99,7 +91,7 @@ std::string SettingsStore::ReadText(const std::string& section, const std::strin
 
 std::string SettingsStore::ReadText(const std::string& section, const std::string& name) const {
   for (const LayoutDefault& d : kDefaults)
-    if (IEquals(section, d.section) && IEquals(name, d.name)) return ReadText(section, name, d.value);
+    if (SameText(section, d.section) && SameText(name, d.name)) return ReadText(section, name, d.value);
   return ReadText(section, name, std::string());
 }
 
@@ -124,7 +116,7 @@ bool SettingsStore::WriteInteger(const std::string& section, const std::string& 
 
 bool SettingsStore::ReadFlag(const std::string& section, const std::string& name,
                              const std::string& def) const {
-  return IEquals(ReadText(section, name, def), "Yes");
+  return SameText(ReadText(section, name, def), "Yes");
 }
 
 std::vector<std::string> SettingsStore::ListSections(const std::string& section) const {
