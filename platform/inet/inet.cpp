@@ -52,7 +52,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* x = static_cast<Exchange*>(user);
   const size_t n = size * count;
   // A status line of a final response ("HTTP/1.1 200 OK"); interim 1xx answers do not count.
-  if (!x->started && n > 12 && std::string_view(data, 5) == "HTTP/") {
+  if (!x->started && n > 5 && std::string_view(data, 5) == "HTTP/") {  // "HTTP/2 200" is short
     const std::string_view line(data, n);
     const size_t sp = line.find(' ');
     if (sp != std::string_view::npos && sp + 1 < line.size() && line[sp + 1] != '1') {

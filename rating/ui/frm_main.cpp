@@ -235,18 +235,26 @@ void TfrmMain::BuildForm() {
   Text(p, QStringLiteral("This rating is for"), QRect(kLeft, 8, kColumn, 16), false);
   cmbSiteType_ = new QComboBox(p);
   cmbSiteType_->setObjectName(QStringLiteral("cmbSiteType"));
-  cmbSiteType_->setEditable(true);
+  // Leaving the field makes the box select (and report as activated) the item
+  // whose text was typed; that text was still typed, not chosen. The first
+  // slot on editingFinished runs before the box's own, the second after it.
+  auto* siteTypeEdit = new QLineEdit(cmbSiteType_);
+  connect(siteTypeEdit, &QLineEdit::editingFinished, this,
+          [this] { keepTypedSiteType_ = siteType_ == SiteType::Typed; });
+  cmbSiteType_->setLineEdit(siteTypeEdit);
+  connect(siteTypeEdit, &QLineEdit::editingFinished, this, [this] { keepTypedSiteType_ = false; });
   cmbSiteType_->setInsertPolicy(QComboBox::NoInsert);
   cmbSiteType_->setCompleter(nullptr);
   cmbSiteType_->addItems({QString::fromLatin1(kSiteTypePage), QString::fromLatin1(kSiteTypeDirectory)});
   cmbSiteType_->setGeometry(kLeft, 25, kColumn, 22);
   // An item chosen (again) from the list names the type; typed text names neither.
   auto chosen = [this](int i) {
+    if (keepTypedSiteType_) return;
     siteType_ = i == 0 ? SiteType::Page : i == 1 ? SiteType::Directory : SiteType::Typed;
   };
   connect(cmbSiteType_, &QComboBox::activated, this, chosen);
   connect(cmbSiteType_, &QComboBox::currentIndexChanged, this, chosen);
-  connect(cmbSiteType_->lineEdit(), &QLineEdit::textEdited, this, [this] { siteType_ = SiteType::Typed; });
+  connect(siteTypeEdit, &QLineEdit::textEdited, this, [this] { siteType_ = SiteType::Typed; });
   Text(p, QStringLiteral("Enter the Web Page or Web Site Directoty to be rated"), QRect(kLeft, 52, kColumn, 30));
   txtSiteURL_ = new QLineEdit(QStringLiteral("http://"), p);
   txtSiteURL_->setObjectName(QStringLiteral("txtSiteURL"));

@@ -133,6 +133,7 @@ class TfrmMain : public QWidget {
   PlugInMessageListener* listener_ = nullptr;
   PageWalk walk_;
   SiteType siteType_ = SiteType::Page;
+  bool keepTypedSiteType_ = false;  // while the box selects the item that was typed
   bool sending_ = false;
 
   QStackedWidget* pagecontrol1_ = nullptr;

@@ -206,8 +206,20 @@ TEST(KestrelWalk, TypedSiteTypeCountsAsNeitherItem) {
   EXPECT_EQ(r.siteTypeText, "an entire directory");
   EXPECT_EQ(r.siteType, SiteType::Typed);
   EXPECT_EQ(w.form->BuildLabel().find("gen true"), std::string::npos);
+  // Leaving the box after typing an item's text makes the box select that
+  // item; the text was still typed, not chosen.
   combo->setCurrentIndex(0);
-  combo->setCurrentIndex(1);
+  combo->lineEdit()->clear();
+  QTest::keyClicks(combo->lineEdit(), QStringLiteral("an entire directory"));
+  emit combo->lineEdit()->editingFinished();
+  ASSERT_EQ(combo->currentIndex(), 1);
+  EXPECT_EQ(w.form->CurrentRating().siteType, SiteType::Typed);
+  EXPECT_EQ(w.form->BuildLabel().find("gen true"), std::string::npos);
+  // Choosing from the list (here by keyboard) names the item again.
+  QTest::keyClick(combo, Qt::Key_Up);
+  EXPECT_EQ(w.form->CurrentRating().siteType, SiteType::Page);
+  QTest::keyClick(combo, Qt::Key_Down);
+  EXPECT_EQ(w.form->CurrentRating().siteType, SiteType::Directory);
   EXPECT_NE(w.form->BuildLabel().find("gen true for \"http://\""), std::string::npos);
 }
 
