@@ -7,6 +7,7 @@
 
 #include "common/controls/comma_text.h"
 #include "platform/registry.h"
+#include "registry_values.h"
 #include "support/temp_home.h"
 
 namespace tendrel {
@@ -14,14 +15,9 @@ namespace {
 
 const char* kKey = "\\Software\\Tendrel\\Marquill\\Push";
 
-std::string Stored(const std::string& value) {
-  std::string out = "<missing>";
-  if (auto key = RegistryKey::Open(RegRoot::CurrentUser, kKey, false)) key->ReadString(value, out);
-  return out;
-}
-
+std::string Stored(const std::string& value) { return controls_test::Stored(kKey, value); }
 void Store(const std::string& value, const std::string& text) {
-  RegistryKey::Open(RegRoot::CurrentUser, kKey, true)->WriteString(value, text);
+  controls_test::Store(kKey, value, text);
 }
 
 struct History : ::testing::Test {

@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "resources/resources.h"
+#include "registry_values.h"
 #include "support/temp_home.h"
 
 namespace tendrel {
@@ -18,14 +19,9 @@ namespace {
 
 const char* kKey = "\\Software\\Tendrel\\Marquill\\Test";
 
-std::string Stored(const std::string& value) {
-  std::string out = "<missing>";
-  if (auto key = RegistryKey::Open(RegRoot::CurrentUser, kKey, false)) key->ReadString(value, out);
-  return out;
-}
-
+std::string Stored(const std::string& value) { return controls_test::Stored(kKey, value); }
 void Store(const std::string& value, const std::string& text) {
-  RegistryKey::Open(RegRoot::CurrentUser, kKey, true)->WriteString(value, text);
+  controls_test::Store(kKey, value, text);
 }
 
 void LeaveField(QWidget* w, Qt::FocusReason reason = Qt::TabFocusReason) {
