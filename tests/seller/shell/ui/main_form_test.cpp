@@ -17,7 +17,7 @@
 #include "seller/shell/context.h"
 #include "seller/shell/startup.h"
 #include "seller/shell/ui/drawing.h"
-#include "shell/shell_support.h"
+#include "shell_support.h"
 #include "support/temp_home.h"
 
 using namespace tendrel;

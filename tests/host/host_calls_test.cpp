@@ -11,7 +11,7 @@
 #include <fstream>
 #include <thread>
 
-#include "fixture.h"
+#include "support/host_fixture.h"
 #include "host/dbus_host_editor.h"
 #include "host/document.h"
 #include "support/temp_home.h"

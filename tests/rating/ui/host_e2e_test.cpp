@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "hostlink/fixture.h"
+#include "support/host_fixture.h"
 #include "host/dbus_host_editor.h"
 #include "host/marquill_running.h"
 #include "rating/ui/frm_main.h"

@@ -11,7 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "resources/resources.h"
-#include "registry_values.h"
+#include "support/registry_values.h"
 #include "support/temp_home.h"
 
 namespace tendrel {

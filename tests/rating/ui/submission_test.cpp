@@ -9,7 +9,7 @@
 
 #include "rating/form_body.h"
 #include "rating/page_walk.h"
-#include "safesurf_stand_in.h"
+#include "support/safesurf_stand_in.h"
 #include "wizard_fixture.h"
 
 using namespace tendrel;

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "kestrel/safesurf_stand_in.h"
+#include "support/safesurf_stand_in.h"
 #include "platform/inet/inet.h"
 
 using namespace tendrel;

@@ -7,7 +7,7 @@
 
 #include "common/controls/comma_text.h"
 #include "platform/registry.h"
-#include "registry_values.h"
+#include "support/registry_values.h"
 #include "support/temp_home.h"
 
 namespace tendrel {

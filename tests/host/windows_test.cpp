@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "fixture.h"
+#include "support/host_fixture.h"
 #include "host/marquill_running.h"
 #include "host/plugin_message.h"
 #include "platform/windows.h"

@@ -9,7 +9,7 @@
 #include "seller/shell/context.h"
 #include "seller/shell/java_check.h"
 #include "seller/shell/ui/show_once_form.h"
-#include "shell/shell_support.h"
+#include "shell_support.h"
 #include "support/temp_home.h"
 
 using namespace tendrel;
