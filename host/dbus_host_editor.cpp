@@ -1,6 +1,8 @@
 #include "host/dbus_host_editor.h"
 
 #include "host/dbus_values.h"
+#include "host/host_log.h"
+#include "host/host_protocol.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -15,10 +17,10 @@ namespace tendrel {
 
 namespace {
 
-const QString kService = QStringLiteral("Marquill4.Plugin");
-const QString kPath = QStringLiteral("/Plugin");
-const QString kInterface = QStringLiteral("Marquill4.Plugin");
-const QString kUnknownNameError = QStringLiteral("Marquill4.Plugin.Error.UnknownName");
+const QString kService = QString::fromLatin1(kHostBusName);
+const QString kPath = QString::fromLatin1(kHostObjectPath);
+const QString kInterface = QString::fromLatin1(kHostInterface);
+const QString kUnknownNameError = QString::fromLatin1(kHostErrorUnknownName);
 
 QVariant ToVariant(const HostValue& v) {
   if (auto s = std::get_if<std::string>(&v)) return QString::fromStdString(*s);
@@ -54,19 +56,30 @@ std::unique_ptr<DBusHostEditor> DBusHostEditor::Create(int timeoutMs) {
                      bus.lastError().message().toStdString());
   QDBusReply<QString> owner = bus.interface()->serviceOwner(kService);
   if (!owner.isValid() || owner.value().isEmpty())
-    throw EHostError("Marquill is not running: nothing serves Marquill4.Plugin on the session bus.");
+    throw EHostError(std::string("Marquill is not running: nothing serves ") + kHostBusName + " on the session bus.");
   return std::unique_ptr<DBusHostEditor>(new DBusHostEditor(owner.value().toStdString(), timeoutMs));
 }
 
 HostValue DBusHostEditor::Invoke(const std::string& name, const std::vector<HostValue>& args) {
+  try {
+    return Call(name, args);
+  } catch (const EHostError& e) {
+    // The caller decides what the failure means; the trace keeps what it was.
+    qCDebug(lcHost, "%s failed: %s", name.c_str(), e.what());
+    throw;
+  }
+}
+
+HostValue DBusHostEditor::Call(const std::string& name, const std::vector<HostValue>& args) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   const QString owner = QString::fromStdString(owner_);
-  QDBusMessage call = QDBusMessage::createMethodCall(owner, kPath, kInterface, QStringLiteral("Invoke"));
+  QDBusMessage call = QDBusMessage::createMethodCall(owner, kPath, kInterface, QString::fromLatin1(kHostInvokeMethod));
   QVariantList list;
   for (const HostValue& a : args) list << ToVariant(a);
   call << QString::fromStdString(name) << QVariant::fromValue(list);
 
-  const bool waitsForUser = QString::fromStdString(name).compare(QStringLiteral("ForceSave"), Qt::CaseInsensitive) == 0;
+  const HostCallInfo* info = FindHostCall(name);
+  const bool waitsForUser = info != nullptr && info->wait == ReplyWait::User;
   // INT_MAX is the bus library's "no time-out".
   QDBusMessage reply = bus.call(call, QDBus::Block, waitsForUser ? INT_MAX : timeoutMs_);
 

@@ -17,8 +17,9 @@ class DBusHostEditor : public HostEditor {
   static constexpr int kDefaultTimeoutMs = 10000;
 
   // Throws EHostError when there is no session bus or no editor on it.
-  // ForceSave waits for the user's save dialog and so has no time-out; every
-  // other call fails when no answer comes within timeoutMs.
+  // A call that waits for the user (ForceSave's save dialog: see the
+  // protocol's table) has no time-out; every other call fails when no answer
+  // comes within timeoutMs.
   static std::unique_ptr<DBusHostEditor> Create(int timeoutMs = kDefaultTimeoutMs);
 
   HostValue Invoke(const std::string& name, const std::vector<HostValue>& args) override;
@@ -27,6 +28,7 @@ class DBusHostEditor : public HostEditor {
   const std::string& Owner() const { return owner_; }
 
  private:
+  HostValue Call(const std::string& name, const std::vector<HostValue>& args);
   DBusHostEditor(std::string owner, int timeoutMs) : owner_(std::move(owner)), timeoutMs_(timeoutMs) {}
   std::string owner_;
   int timeoutMs_;

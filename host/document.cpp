@@ -1,32 +1,36 @@
 #include "host/document.h"
 
+#include "host/host_calls.h"
+
 namespace tendrel {
 
 bool DocIsOpen(HostEditor* host) {
-  return host != nullptr && host->CallText("IsOpenDoc") == "true";
+  return host != nullptr && HostCalls(*host).IsOpenDoc() == "true";
 }
 
 std::string DocRead(HostEditor* host, bool all) {
   if (!DocIsOpen(host)) return {};
-  return host->CallText(all ? "getalltext" : "getseltext");
+  HostCalls calls(*host);
+  return all ? calls.GetAllText() : calls.GetSelText();
 }
 
 bool DocWrite(HostEditor* host, const std::string& text, bool replaceAll, bool select) {
   if (!DocIsOpen(host)) return false;
+  HostCalls calls(*host);
   int pos = 0;
   if (replaceAll) {
-    host->Invoke("replacealltext", {text});
+    calls.ReplaceAllText(text);
   } else {
-    pos = host->CallInt("getselstart");
-    host->Invoke("puttextatcursor", {text});
+    pos = calls.GetSelStart();
+    calls.PutTextAtCursor(text);
   }
-  host->Invoke("setselection", {pos, select ? static_cast<int>(text.size()) : 0});
+  calls.SetSelection(pos, select ? static_cast<int>(text.size()) : 0);
   return true;
 }
 
 bool DocReplaceRange(HostEditor* host, int start, int length, const std::string& text) {
   if (!DocIsOpen(host)) return false;
-  host->Invoke("setselection", {start, length});
+  HostCalls(*host).SetSelection(start, length);
   return DocWrite(host, text, false, false);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/named_references.h"
+
 namespace tendrel {
 
 namespace {
@@ -40,7 +42,96 @@ size_t CharStart(const std::string& text, size_t pos) {
   return pos;
 }
 
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+constexpr bool NamesSorted() {
+  for (size_t i = 1; i < kNamedReferences.size(); ++i)
+    if (!(kNamedReferences[i - 1].name < kNamedReferences[i].name)) return false;
+  return true;
+}
+static_assert(NamesSorted(), "kNamedReferences must be sorted by name");
+
+// The reference starting at text[at] ('&'): its code point and length, or
+// false when there is none to decode there.
+bool ReadReference(const std::string& text, size_t at, char32_t* code, size_t* length) {
+  const size_t semi = text.find(';', at + 1);
+  // The longest name is 8 letters; a numeric one with more digits than a
+  // code point needs is still read (and gives U+FFFD).
+  if (semi == std::string::npos || semi - at > 32) return false;
+  const std::string_view body(text.data() + at + 1, semi - at - 1);
+  if (body.empty()) return false;
+  if (body[0] == '#') {
+    const bool hex = body.size() > 1 && (body[1] == 'x' || body[1] == 'X');
+    const std::string_view digits = body.substr(hex ? 2 : 1);
+    if (digits.empty()) return false;
+    unsigned long value = 0;
+    for (char c : digits) {
+      int d = -1;
+      if (c >= '0' && c <= '9') d = c - '0';
+      else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+      else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+      if (d < 0) return false;
+      if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + static_cast<unsigned long>(d);
+    }
+    const bool valid = value != 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
+    *code = valid ? static_cast<char32_t>(value) : U'\uFFFD';
+  } else {
+    auto it = std::lower_bound(kNamedReferences.begin(), kNamedReferences.end(), body,
+                               [](const NamedReference& r, std::string_view n) { return r.name < n; });
+    if (it == kNamedReferences.end() || it->name != body) return false;
+    *code = it->codePoint;
+  }
+  *length = semi - at + 1;
+  return true;
+}
+
 }  // namespace
+
+std::string HtmlToText(const std::string& html) {
+  std::string decoded;
+  decoded.reserve(html.size());
+  for (size_t i = 0; i < html.size();) {
+    char32_t code = 0;
+    size_t length = 0;
+    if (html[i] == '&' && ReadReference(html, i, &code, &length)) {
+      AppendUtf8(code, decoded);
+      i += length;
+    } else {
+      decoded += html[i++];
+    }
+  }
+  // Blanks fold after decoding, as a browser does with a title: "&#32;" is a
+  // blank like any other.
+  std::string out;
+  out.reserve(decoded.size());
+  bool pendingSpace = false;
+  for (char c : decoded) {
+    if (AsciiSpace(static_cast<unsigned char>(c))) {
+      pendingSpace = !out.empty();
+      continue;
+    }
+    if (pendingSpace) out += ' ';
+    pendingSpace = false;
+    out += c;
+  }
+  return out;
+}
 
 std::string HtmlDocument::SelectedText() const {
   return text_.substr(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_));
@@ -92,11 +183,7 @@ std::string HtmlDocument::Title() const {
   size_t start = AfterStartTag(text_, "title");
   if (start == std::string::npos) return {};
   size_t end = FindCI(text_, "</title", start);
-  std::string t = text_.substr(start, end == std::string::npos ? std::string::npos : end - start);
-  auto notSpace = [](unsigned char c) { return !AsciiSpace(c); };
-  t.erase(t.begin(), std::find_if(t.begin(), t.end(), notSpace));
-  t.erase(std::find_if(t.rbegin(), t.rend(), notSpace).base(), t.end());
-  return t;
+  return HtmlToText(text_.substr(start, end == std::string::npos ? std::string::npos : end - start));
 }
 
 namespace {

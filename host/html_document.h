@@ -28,6 +28,13 @@ TextEdit SmallestEdit(const std::string& before, const std::string& after);
 // where a text view that keeps lines (Qt's text documents) splits them.
 std::vector<std::string> LineEnds(const std::string& text);
 
+// Text of an HTML fragment without tags, as a browser shows it: character
+// references decoded (the named ones of HTML 4, decimal and hexadecimal ones;
+// a reference the browser would not know stays as written, a number out of
+// Unicode's range gives U+FFFD), runs of blanks folded to one space and the
+// ends trimmed.
+std::string HtmlToText(const std::string& html);
+
 class HtmlDocument {
  public:
   const std::string& Text() const { return text_; }
@@ -46,7 +53,8 @@ class HtmlDocument {
   void InsertInHead(const std::string& s);
   // Inserts before the closing body tag, or at the end when there is none.
   void InsertBeforeBodyEnd(const std::string& s);
-  // The text of the title element, trimmed; empty when there is none.
+  // The title element's text as a browser shows it (HtmlToText); empty when
+  // there is none.
   std::string Title() const;
 
  private:

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host/host_protocol.h"
+
 namespace tendrel {
 
 namespace {
@@ -41,83 +43,79 @@ std::vector<std::string> InMemoryHost::CallNames() const {
 
 HostValue InMemoryHost::Invoke(const std::string& name, const std::vector<HostValue>& args) {
   calls.push_back({name, args});
-  const std::string n = Lower(name);
-  if (failing.count(n)) throw EHostError("The editor could not carry out " + name);
+  if (failing.count(Lower(name))) throw EHostError("The editor could not carry out " + name);
+  const HostCallInfo* info = FindHostCall(name);
+  if (info == nullptr) throw EHostError("Unknown name: " + name);
 
-  if (n == "getapppath") return appPath;
-  if (n == "isopendoc") return std::string(docOpen ? "true" : "false");
-  if (n == "opennewfile") {
-    doc.ReplaceAll("");
-    docName.clear();
-    docOpen = true;
-    return {};
-  }
-  if (n == "currentdocname") return docOpen ? docName : std::string("error");
-  if (n == "getworkdir") return WorkDir();
-  if (n == "browserlist") return browserList;
+  switch (info->call) {
+    case HostCall::GetAppPath: return appPath;
+    case HostCall::IsOpenDoc: return std::string(docOpen ? "true" : "false");
+    case HostCall::OpenNewFile:
+      doc.ReplaceAll("");
+      docName.clear();
+      docOpen = true;
+      return {};
+    case HostCall::CurrentDocName: return docOpen ? docName : std::string("error");
+    case HostCall::GetWorkDir: return WorkDir();
+    case HostCall::BrowserList: return browserList;
+    case HostCall::ForceSave: {
+      if (!docOpen) return {};
+      if (docName.empty()) docName = saveAsName;
+      if (docName.empty()) return {};
+      std::ofstream out(docName, std::ios::binary | std::ios::trunc);
+      out << doc.Text();
+      if (!out) throw EHostError("ForceSave: could not write " + docName);
+      return {};
+    }
+    case HostCall::CopyFiles: {
+      const std::string& src = TextArg(name, args, 0);
+      copied.push_back(src);
+      std::string dir = WorkDir();
+      if (dir.empty()) throw EHostError("copyfiles: the document has not been saved");
+      std::error_code ec;
+      std::filesystem::copy_file(src, std::filesystem::path(dir) / std::filesystem::path(src).filename(),
+                                 std::filesystem::copy_options::overwrite_existing, ec);
+      if (ec) throw EHostError("copyfiles: " + ec.message());
+      return {};
+    }
+    case HostCall::BrowserPreview:
+      previews.emplace_back(TextArg(name, args, 0), std::string());
+      return {};
+    case HostCall::PreviewWith:
+      previews.emplace_back(TextArg(name, args, 0), TextArg(name, args, 1));
+      return {};
 
-  if (n == "forcesave") {
-    if (!docOpen) return {};
-    if (docName.empty()) docName = saveAsName;
-    if (docName.empty()) return {};
-    std::ofstream out(docName, std::ios::binary | std::ios::trunc);
-    out << doc.Text();
-    if (!out) throw EHostError("ForceSave: could not write " + docName);
-    return {};
-  }
-
-  // The remaining calls work on the open document.
-  if (!docOpen) {
-    if (n == "getseltext" || n == "getalltext" || n == "doc_gethtmltitle") return std::string();
-    if (n == "getselstart") return 0;
-  }
-  if (n == "getseltext") return doc.SelectedText();
-  if (n == "getalltext") return doc.Text();
-  if (n == "getselstart") return doc.SelStart();
-  if (n == "doc_gethtmltitle") return doc.Title();
-  if (n == "puttextatcursor") {
-    const std::string& t = TextArg(name, args, 0);
-    if (docOpen) doc.InsertAtCursor(t);
-    return docOpen;
-  }
-  if (n == "replacealltext") {
-    const std::string& t = TextArg(name, args, 0);
-    if (docOpen) doc.ReplaceAll(t);
-    return docOpen;
-  }
-  if (n == "setselection") {
-    int start = IntArg(name, args, 0), length = IntArg(name, args, 1);
-    if (docOpen) doc.SetSelection(start, length);
-    return {};
-  }
-  if (n == "puttexthead") {
-    const std::string& t = TextArg(name, args, 0);
-    if (docOpen) doc.InsertInHead(t);
-    return {};
-  }
-  if (n == "text_insertbeforeslashbodytag") {
-    const std::string& t = TextArg(name, args, 0);
-    if (docOpen) doc.InsertBeforeBodyEnd(t);
-    return {};
-  }
-  if (n == "copyfiles") {
-    const std::string& src = TextArg(name, args, 0);
-    copied.push_back(src);
-    std::string dir = WorkDir();
-    if (dir.empty()) throw EHostError("copyfiles: the document has not been saved");
-    std::error_code ec;
-    std::filesystem::copy_file(src, std::filesystem::path(dir) / std::filesystem::path(src).filename(),
-                               std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) throw EHostError("copyfiles: " + ec.message());
-    return {};
-  }
-  if (n == "browserpreview") {
-    previews.emplace_back(TextArg(name, args, 0), std::string());
-    return {};
-  }
-  if (n == "previewwith") {
-    previews.emplace_back(TextArg(name, args, 0), TextArg(name, args, 1));
-    return {};
+    // The remaining calls work on the open document; without one the
+    // readers answer empty and the writers do nothing.
+    case HostCall::GetSelText: return docOpen ? doc.SelectedText() : std::string();
+    case HostCall::GetAllText: return docOpen ? doc.Text() : std::string();
+    case HostCall::GetSelStart: return docOpen ? doc.SelStart() : 0;
+    case HostCall::GetHtmlTitle: return docOpen ? doc.Title() : std::string();
+    case HostCall::PutTextAtCursor: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.InsertAtCursor(t);
+      return docOpen;
+    }
+    case HostCall::ReplaceAllText: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.ReplaceAll(t);
+      return docOpen;
+    }
+    case HostCall::SetSelection: {
+      int start = IntArg(name, args, 0), length = IntArg(name, args, 1);
+      if (docOpen) doc.SetSelection(start, length);
+      return {};
+    }
+    case HostCall::PutTextHead: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.InsertInHead(t);
+      return {};
+    }
+    case HostCall::InsertBeforeSlashBodyTag: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.InsertBeforeBodyEnd(t);
+      return {};
+    }
   }
   throw EHostError("Unknown name: " + name);
 }

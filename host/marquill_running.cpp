@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "host/host_protocol.h"
+
 namespace tendrel {
 
 namespace {
@@ -27,6 +29,10 @@ bool MarquillRunning(const std::vector<WindowInfo>& windows) {
   return false;
 }
 
-bool MarquillRunning() { return MarquillRunning(TopLevelWindows()); }
+WindowAnnouncer HostWindowAnnouncer() {
+  return {kHostBusName, kHostObjectPath, kHostInterface, kHostWindowsMethod};
+}
+
+bool MarquillRunning() { return MarquillRunning(TopLevelWindows(HostWindowAnnouncer())); }
 
 }  // namespace tendrel

@@ -9,7 +9,11 @@ namespace tendrel {
 // True when a window's caption, with surrounding blanks removed, begins with
 // "Marquill4" or "Marquill Professional" and its class name contains "TfrmMain".
 bool MarquillRunning(const std::vector<WindowInfo>& windows);
-// The same over the desktop's top-level windows (TopLevelWindows()).
+// The same over the desktop's top-level windows: those the host announces on
+// the bus and the X11 ones.
 bool MarquillRunning();
+
+// The host's own list of its windows (Windows() of the automation object).
+WindowAnnouncer HostWindowAnnouncer();
 
 }  // namespace tendrel

@@ -3,12 +3,14 @@
 // of interface Marquill4.Plugin at /Plugin; 1148 asks them to end.
 #include <QObject>
 
+#include "host/host_protocol.h"
+
 namespace tendrel {
 
 class PlugInMessageListener : public QObject {
   Q_OBJECT
  public:
-  static constexpr int kCloseMessage = 1148;
+  static constexpr int kCloseMessage = kHostCloseMessage;
 
   // Listens on the session bus from construction on.
   explicit PlugInMessageListener(QObject* parent = nullptr);

@@ -12,12 +12,12 @@
 
 namespace tendrel {
 
-std::vector<WindowInfo> BusWindows(int timeoutMs) {
+std::vector<WindowInfo> BusWindows(const WindowAnnouncer& announcer, int timeoutMs) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return {};
   QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("Marquill4.Plugin"), QStringLiteral("/Plugin"),
-      QStringLiteral("Marquill4.Plugin"), QStringLiteral("Windows"));
+      QString::fromStdString(announcer.service), QString::fromStdString(announcer.path),
+      QString::fromStdString(announcer.interface), QString::fromStdString(announcer.method));
   QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) return {};
   const QVariant& v = reply.arguments().at(0);
@@ -169,13 +169,13 @@ std::vector<WindowInfo> X11Windows(const std::string& display) {
   return out;
 }
 
-std::vector<WindowInfo> TopLevelWindows() {
+std::vector<WindowInfo> TopLevelWindows(const WindowAnnouncer& announcer) {
   std::vector<WindowInfo> out;
   auto add = [&out](const std::vector<WindowInfo>& more) {
     for (const WindowInfo& w : more)
       if (std::find(out.begin(), out.end(), w) == out.end()) out.push_back(w);
   };
-  add(BusWindows());
+  add(BusWindows(announcer));
   add(X11Windows());
   return out;
 }

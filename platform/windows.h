@@ -13,13 +13,21 @@ struct WindowInfo {
   bool operator==(const WindowInfo&) const = default;
 };
 
-// Both sources below, the bus first; a window seen twice is listed once.
-std::vector<WindowInfo> TopLevelWindows();
+// A method on the session bus that answers a(ss): caption and class name of
+// each top-level window of the program that serves it.
+struct WindowAnnouncer {
+  std::string service;
+  std::string path;
+  std::string interface;
+  std::string method;
+};
 
-// The windows the host on the session bus announces (`Windows()` of
-// Marquill4.Plugin at /Plugin). Empty when there is no bus or no host, or it
-// does not answer within timeoutMs.
-std::vector<WindowInfo> BusWindows(int timeoutMs = 1500);
+// Both sources below, the bus first; a window seen twice is listed once.
+std::vector<WindowInfo> TopLevelWindows(const WindowAnnouncer& announcer);
+
+// The windows `announcer` lists. Empty when there is no bus or nothing serves
+// it, or it does not answer within timeoutMs.
+std::vector<WindowInfo> BusWindows(const WindowAnnouncer& announcer, int timeoutMs = 1500);
 
 // The top-level client windows of the X display `display` ("" = $DISPLAY):
 // _NET_WM_NAME or else WM_NAME as caption, WM_CLASS's class as class name.

@@ -13,9 +13,9 @@
 #include <QUrl>
 #include <filesystem>
 #include <limits>
-#include <set>
 
 #include "host/dbus_values.h"
+#include "host/host_protocol.h"
 #include "host_window.h"
 
 namespace tendrel {
@@ -36,16 +36,14 @@ const QDBusArgument& operator>>(const QDBusArgument& a, WindowEntry& w) {
 
 namespace {
 
-const QString kFailed = QStringLiteral("Marquill4.Plugin.Error.Failed");
-const QString kUnknownName = QStringLiteral("Marquill4.Plugin.Error.UnknownName");
-
-const std::set<std::string> kCalls = {
-    "getapppath",  "isopendoc",  "opennewfile",     "currentdocname", "getworkdir",
-    "forcesave",   "getseltext", "getalltext",      "getselstart",    "puttextatcursor",
-    "replacealltext", "setselection", "puttexthead", "text_insertbeforeslashbodytag",
-    "doc_gethtmltitle", "copyfiles", "browserlist", "browserpreview", "previewwith"};
+const QString kFailed = QString::fromLatin1(kHostErrorFailed);
+const QString kUnknownName = QString::fromLatin1(kHostErrorUnknownName);
+const QString kBusName = QString::fromLatin1(kHostBusName);
 
 std::string Lower(const QString& s) { return s.toLower().toStdString(); }
+
+// The call `name` stands for; null for a name the editor does not serve.
+const HostCallInfo* Lookup(const std::string& name) { return FindHostCall(name); }
 
 QDBusVariant Wrap(const HostValue& v) {
   if (auto s = std::get_if<std::string>(&v)) return QDBusVariant(QString::fromStdString(*s));
@@ -121,20 +119,20 @@ bool PluginService::publish(QString* error) {
     *error = QStringLiteral("there is no D-Bus session bus (%1)").arg(bus.lastError().message());
     return false;
   }
-  if (!bus.registerObject(QStringLiteral("/Plugin"), this,
+  if (!bus.registerObject(QString::fromLatin1(kHostObjectPath), this,
                           QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals)) {
     *error = QStringLiteral("the object /Plugin could not be registered");
     return false;
   }
-  if (!bus.registerService(QStringLiteral("Marquill4.Plugin"))) {
-    *error = QStringLiteral("another editor owns the name Marquill4.Plugin (%1)").arg(bus.lastError().message());
+  if (!bus.registerService(kBusName)) {
+    *error = QStringLiteral("another editor owns the name %1 (%2)").arg(kBusName, bus.lastError().message());
     return false;
   }
   return true;
 }
 
 void PluginService::sayGoodbye() {
-  emit PlugInMessage(1148);
+  emit PlugInMessage(kHostCloseMessage);
   // The bus answers in order: once GetId is answered, the signal has left.
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return;
@@ -142,7 +140,7 @@ void PluginService::sayGoodbye() {
                                           QStringLiteral("/org/freedesktop/DBus"),
                                           QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
            QDBus::Block, 2000);
-  bus.unregisterService(QStringLiteral("Marquill4.Plugin"));
+  bus.unregisterService(kBusName);
 }
 
 WindowEntryList PluginService::Windows() {
@@ -155,8 +153,8 @@ WindowEntryList PluginService::Windows() {
 }
 
 QDBusVariant PluginService::Invoke(const QString& name, const QVariantList& args) {
-  const std::string n = Lower(name);
-  if (!kCalls.count(n)) {
+  const HostCallInfo* info = Lookup(name.toStdString());
+  if (info == nullptr) {
     sendErrorReply(kUnknownName, QStringLiteral("%1: no such call").arg(name));
     return {};
   }
@@ -172,7 +170,7 @@ QDBusVariant PluginService::Invoke(const QString& name, const QVariantList& args
     values.push_back(std::move(v));
   }
   // Saving an unnamed document waits for the user: answer when the dialog closes.
-  if (n == "forcesave" && window_->docOpen() && window_->docPath().isEmpty()) {
+  if (info->call == HostCall::ForceSave && window_->docOpen() && window_->docPath().isEmpty()) {
     setDelayedReply(true);
     waitingSaves_.append(message());
     if (waitingSaves_.size() == 1) forceSaveWithDialog();
@@ -211,15 +209,17 @@ HostValue PluginService::browserPreview(const std::string& target) {
 }
 
 HostValue PluginService::call(const std::string& name, const std::vector<HostValue>& args) {
-  const std::string n = Lower(QString::fromStdString(name));
-  if (n == "opennewfile") {
+  const HostCallInfo* info = Lookup(name);
+  if (info == nullptr) throw EHostError(name + ": no such call");
+  const HostCall c = info->call;
+  if (c == HostCall::OpenNewFile) {
     // One document at a time: a new one must not throw away unsaved work.
     if (window_->modified())
       throw EHostError(name + ": the open document has unsaved changes; save or close it first");
     window_->newDocument();
     return {};
   }
-  if (n == "forcesave") {
+  if (c == HostCall::ForceSave) {
     if (!window_->docOpen()) return {};
     if (window_->docPath().isEmpty()) throw EHostError(name + ": the document has no name yet");
     QString error;
@@ -228,7 +228,7 @@ HostValue PluginService::call(const std::string& name, const std::vector<HostVal
                        error.toStdString());
     return {};
   }
-  if (n == "copyfiles") {
+  if (c == HostCall::CopyFiles) {
     namespace fs = std::filesystem;
     const fs::path src = LocalPath(TextArg(name, args, 0));
     if (!window_->docOpen() || window_->docPath().isEmpty())
@@ -242,8 +242,8 @@ HostValue PluginService::call(const std::string& name, const std::vector<HostVal
     if (ec) throw EHostError(name + ": " + src.string() + " could not be copied: " + ec.message());
     return {};
   }
-  if (n == "browserpreview") return browserPreview(TextArg(name, args, 0));
-  if (n == "previewwith") {
+  if (c == HostCall::BrowserPreview) return browserPreview(TextArg(name, args, 0));
+  if (c == HostCall::PreviewWith) {
     const std::string& path = TextArg(name, args, 0);
     const std::string& program = TextArg(name, args, 1);
     if (program.empty() || Lower(QString::fromStdString(program)) == "none") return browserPreview(path);
@@ -258,7 +258,7 @@ HostValue PluginService::call(const std::string& name, const std::vector<HostVal
   calls_.docOpen = window_->docOpen();
   calls_.docName = window_->docPath().toStdString();
   calls_.appPath = window_->appPath().toStdString();
-  if (n == "browserlist") {
+  if (c == HostCall::BrowserList) {
     calls_.browserList = "None=None";
     for (const auto& [caption, program] : FoundBrowsers()) calls_.browserList += "\x1e" + caption + "=" + program;
   }

@@ -23,6 +23,7 @@ using WindowEntryList = QList<WindowEntry>;
 
 class PluginService : public QObject, protected QDBusContext {
   Q_OBJECT
+  // moc takes a literal here: it must equal kHostInterface.
   Q_CLASSINFO("D-Bus Interface", "Marquill4.Plugin")
  public:
   explicit PluginService(HostWindow* window);

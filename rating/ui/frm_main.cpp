@@ -19,7 +19,8 @@
 
 #include "common/file_error.h"
 #include "common/files.h"
-#include "host/force_save.h"
+#include "host/host_calls.h"
+#include "platform/qt/minimised.h"
 #include "host/host_editor.h"
 #include "host/plugin_message.h"
 #include "platform/dialogs.h"
@@ -503,7 +504,7 @@ void TfrmMain::FinishButtClick() {
   insertion.addImage = chkAddImage_->isChecked();
   insertion.logoLink = BuildLogoLink(services_.config.homePage);
   insertion.logoFile = [] { return PrepareLogoFile(); };
-  insertion.forceSave = [this](HostEditor& h) { ForceSaveMinimised(h, this); };
+  insertion.forceSave = [this](HostEditor& h) { RunMinimised(this, [&h] { HostCalls(h).ForceSave(); }); };
   InsertRatingLabel(host_.get(), *services_.dialogs, insertion);
   close();
 }

@@ -41,8 +41,8 @@ TEST(MarquillRunning, CaptionAndClassRule) {
 
 TEST(HostWindows, AnnouncedOnTheBusAndGoodbyeOnClose) {
   TempHome home;
-  EXPECT_TRUE(BusWindows().empty());
-  EXPECT_FALSE(MarquillRunning(BusWindows()));
+  EXPECT_TRUE(BusWindows(HostWindowAnnouncer()).empty());
+  EXPECT_FALSE(MarquillRunning(BusWindows(HostWindowAnnouncer())));
 
   PlugInMessageListener listener;
   ASSERT_TRUE(listener.listening());
@@ -58,7 +58,7 @@ TEST(HostWindows, AnnouncedOnTheBusAndGoodbyeOnClose) {
   HostProcess host({QStringLiteral("--screenshot"), shot, QStringLiteral("--screenshot-delay"),
                     QStringLiteral("1500")});
   ASSERT_TRUE(host.WaitUntilServing());
-  const std::vector<WindowInfo> windows = BusWindows();
+  const std::vector<WindowInfo> windows = BusWindows(HostWindowAnnouncer());
   ASSERT_FALSE(windows.empty());
   EXPECT_EQ(windows.front(), (WindowInfo{"Marquill4 - Untitled", "TfrmMain"}));
   EXPECT_TRUE(MarquillRunning(windows));
@@ -68,7 +68,7 @@ TEST(HostWindows, AnnouncedOnTheBusAndGoodbyeOnClose) {
   EXPECT_TRUE(host.Process().state() == QProcess::NotRunning || host.Process().waitForFinished(5000));
   EXPECT_EQ(host.Process().exitCode(), 0);
   EXPECT_GT(QFileInfo(shot).size(), 1000);
-  EXPECT_TRUE(WaitFor([] { return !MarquillRunning(BusWindows()); }, 3000));
+  EXPECT_TRUE(WaitFor([] { return !MarquillRunning(BusWindows(HostWindowAnnouncer())); }, 3000));
 }
 
 TEST(HostWindows, X11WindowHasCaptionAndClass) {

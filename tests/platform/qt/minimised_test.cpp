@@ -3,7 +3,8 @@
 
 #include <QWidget>
 
-#include "host/force_save.h"
+#include "host/host_calls.h"
+#include "platform/qt/minimised.h"
 
 using namespace tendrel;
 
@@ -27,15 +28,15 @@ class WatchingHost : public HostEditor {
 
 }  // namespace
 
-TEST(ForceSaveMinimised, MinimisesAroundTheCallAndRestoresOnFailure) {
+TEST(RunMinimised, MinimisesAroundTheCallAndRestoresOnFailure) {
   for (bool fail : {false, true}) {
     QWidget w;
     w.show();
     WatchingHost host;
     host.window = &w;
     host.fail = fail;
-    if (fail) EXPECT_THROW(ForceSaveMinimised(host, &w), EHostError);
-    else EXPECT_NO_THROW(ForceSaveMinimised(host, &w));
+    if (fail) EXPECT_THROW(RunMinimised(&w, [&host] { HostCalls(host).ForceSave(); }), EHostError);
+    else EXPECT_NO_THROW(RunMinimised(&w, [&host] { HostCalls(host).ForceSave(); }));
     EXPECT_EQ(host.calls, std::vector<std::string>{"ForceSave"});
     EXPECT_TRUE(host.minimisedDuringCall);
     EXPECT_FALSE(w.isMinimized()) << "fail=" << fail;
@@ -43,12 +44,12 @@ TEST(ForceSaveMinimised, MinimisesAroundTheCallAndRestoresOnFailure) {
   }
 }
 
-TEST(ForceSaveMinimised, MaximisedWindowComesBackMaximised) {
+TEST(RunMinimised, MaximisedWindowComesBackMaximised) {
   QWidget w;
   w.showMaximized();
   WatchingHost host;
   host.window = &w;
-  ForceSaveMinimised(host, &w);
+  RunMinimised(&w, [&host] { HostCalls(host).ForceSave(); });
   EXPECT_TRUE(host.minimisedDuringCall);
   EXPECT_TRUE(w.isMaximized());
   EXPECT_FALSE(w.isMinimized());

@@ -1,4 +1,4 @@
-#include "host/force_save.h"
+#include "platform/qt/minimised.h"
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -33,9 +33,9 @@ class Minimised {
 
 }  // namespace
 
-HostValue ForceSaveMinimised(HostEditor& host, QWidget* window) {
+void RunMinimised(QWidget* window, const std::function<void()>& work) {
   Minimised guard(window);
-  return host.Invoke("ForceSave", {});
+  work();
 }
 
 }  // namespace tendrel
