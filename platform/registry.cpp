@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <utility>
@@ -18,6 +19,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/platform_log.h"
 
 namespace tendrel {
 
@@ -221,12 +224,16 @@ enum class FileState { Missing, Good, Bad };
 
 // Reads the file itself rather than trusting the INI layer's status, which is
 // kept per process and would miss a damaged file it had read before.
-FileState Probe(const std::string& file, std::string* contents = nullptr) {
+FileState ProbeFile(const std::string& file, std::string* contents, const char** why) {
   const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? FileState::Missing : FileState::Bad;
+  if (fd < 0) {
+    *why = strerror(errno);
+    return errno == ENOENT ? FileState::Missing : FileState::Bad;
+  }
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
+    *why = "not a plain file";
     return FileState::Bad;
   }
   std::string data;
@@ -235,6 +242,7 @@ FileState Probe(const std::string& file, std::string* contents = nullptr) {
     const ssize_t got = read(fd, buf, sizeof buf);
     if (got < 0) {
       if (errno == EINTR) continue;
+      *why = strerror(errno);
       close(fd);
       return FileState::Bad;
     }
@@ -242,9 +250,20 @@ FileState Probe(const std::string& file, std::string* contents = nullptr) {
     data.append(buf, static_cast<size_t>(got));
   }
   close(fd);
-  if (!registry_detail::IniTextReadable(data)) return FileState::Bad;
+  if (!registry_detail::IniTextReadable(data)) {
+    *why = "not a settings file this program can read";
+    return FileState::Bad;
+  }
   if (contents) *contents = std::move(data);
   return FileState::Good;
+}
+
+FileState Probe(const std::string& file, std::string* contents = nullptr) {
+  const char* why = "";
+  const FileState state = ProbeFile(file, contents, &why);
+  // The key then reads as empty and is not written: say why, once per look.
+  if (state == FileState::Bad) qCDebug(lcRegistry, "%s is left alone: %s", file.c_str(), why);
+  return state;
 }
 
 // Puts the file's former bytes back, whole or not at all.
@@ -465,6 +484,7 @@ class Change {
   bool Commit() {
     s_.sync();
     if (s_.status() != QSettings::NoError) {
+      qCWarning(lcRegistry, "%s could not be written; the change is taken back", file_.c_str());
       for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
         s_.remove(it->first);
         for (const auto& [k, v] : it->second) s_.setValue(k, v);
@@ -475,6 +495,8 @@ class Change {
     // cannot read back ("a//=b"); rather than leave a file that reads as
     // empty, the former one is put back and the change fails.
     if (Probe(file_) != FileState::Good) {
+      qCWarning(lcRegistry, "%s would not read back after the change; the former file is put back",
+                file_.c_str());
       RestoreFile(file_, original_);
       return false;
     }

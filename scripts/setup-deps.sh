@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
-PKGS=(cmake ninja-build g++ ccache pkg-config
+PKGS=(cmake ninja-build g++ clang ccache pkg-config
       qt6-base-dev qt6-base-dev-tools libqt6dbus6 libqt6test6 libxcb1-dev
       libcurl4-openssl-dev libgraphicsmagick++1-dev
       libgtest-dev libgmock-dev libbenchmark-dev
