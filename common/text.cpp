@@ -5,6 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tendrel {
 
 namespace {
@@ -33,6 +37,9 @@ class Finder {
       : pat_(reinterpret_cast<const unsigned char*>(pattern.data())),
         m_(pattern.size()),
         fold_(caseSensitive ? nullptr : &kFold) {
+#if defined(__SSE2__)
+    return;  // the vector scan needs no table
+#endif
     if (m_ < kSkipTableMin) return;
     // Horspool: every byte shifts the window by m, except bytes found at
     // pattern positions 0 .. m-2, which shift by their distance to the end.
@@ -56,8 +63,20 @@ class Finder {
       return std::string_view::npos;
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
+#if defined(__SSE2__)
+    return fold_ ? Vector<true>(t, n, from) : Vector<false>(t, n, from);
+#else
     if (fold_) return m_ < kSkipTableMin ? Plain<true>(t, n, from) : Horspool<true>(t, n, from);
     return m_ < kSkipTableMin ? Plain<false>(t, n, from) : Horspool<false>(t, n, from);
+#endif
+  }
+
+  // The same answer as Plain and Horspool by another road (tests compare them).
+  size_t FindPlain(std::string_view text, size_t from) const {
+    if (m_ == 0 || from > text.size() || text.size() - from < m_)
+      return std::string_view::npos;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    return fold_ ? Plain<true>(t, text.size(), from) : Plain<false>(t, text.size(), from);
   }
 
  private:
@@ -109,6 +128,45 @@ class Finder {
     return std::string_view::npos;
   }
 
+#if defined(__SSE2__)
+  // Sixteen window starts at a time: a start is a candidate when the text
+  // holds the pattern's first byte at it and the pattern's last byte m-1
+  // further on, each in either case; candidates are then checked in full.
+  // Two bytes far apart rule out nearly every start in real text, so the
+  // check runs rarely and the scan goes at memory speed.
+  template <bool CI>
+  size_t Vector(const unsigned char* t, size_t n, size_t from) const {
+    const unsigned char first = pat_[0], last = pat_[m_ - 1];
+    auto other = [](unsigned char c) {
+      if constexpr (CI) {
+        if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - ('a' - 'A'));
+        if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
+      }
+      return c;
+    };
+    const __m128i f1 = _mm_set1_epi8(static_cast<char>(first));
+    const __m128i f2 = _mm_set1_epi8(static_cast<char>(other(first)));
+    const __m128i l1 = _mm_set1_epi8(static_cast<char>(last));
+    const __m128i l2 = _mm_set1_epi8(static_cast<char>(other(last)));
+    const size_t lastStart = n - m_;
+    size_t i = from;
+    for (; i + 15 <= lastStart; i += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + m_ - 1));
+      const __m128i hitA = _mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2));
+      const __m128i hitB = _mm_or_si128(_mm_cmpeq_epi8(b, l1), _mm_cmpeq_epi8(b, l2));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(hitA, hitB)));
+      while (mask != 0) {
+        const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+        if (SameFrom<CI>(t + at, 1)) return at;
+        mask &= mask - 1;
+      }
+    }
+    // Fewer than sixteen starts remain.
+    return i <= lastStart ? Plain<CI>(t, n, i) : std::string_view::npos;
+  }
+#endif
+
   const unsigned char* pat_;
   size_t m_;
   const Table* fold_;
@@ -125,6 +183,11 @@ inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 size_t PosCI(std::string_view pattern, std::string_view text) {
   const size_t i = FindCI(pattern, text);
+  return i == std::string_view::npos ? 0 : i + 1;
+}
+
+size_t PosCIPlain(std::string_view pattern, std::string_view text) {
+  const size_t i = Finder(pattern, false).FindPlain(text, 0);
   return i == std::string_view::npos ? 0 : i + 1;
 }
 

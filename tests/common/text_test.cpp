@@ -62,6 +62,44 @@ TEST(PosCI, AgreesWithPlainScanOnRandomInput) {
   }
 }
 
+TEST(PosCI, AdversarialInputsAgreeWithThePlainScan) {
+  // Text lengths around the 16-byte blocks, the pattern at every place near
+  // the very end, in texts that pass the first/last-byte filter everywhere.
+  for (size_t n = 0; n < 70; ++n) {
+    const std::string allA(n, 'a');
+    for (std::string_view p : {"a", "aa", "A", "aaaaaaaaab", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "ba"}) {
+      ASSERT_EQ(PosCI(p, allA), NaivePos(p, allA)) << n << " " << p;
+      ASSERT_EQ(PosCIPlain(p, allA), NaivePos(p, allA)) << n << " " << p;
+    }
+    for (size_t at = 0; at <= n; ++at) {
+      std::string text = allA;
+      text.insert(at, "Q\xC3\xA9z");
+      ASSERT_EQ(PosCI("q\xC3\xA9Z", text), at + 1) << n << " " << at;
+      ASSERT_EQ(PosCI("aq\xC3\xA9Za", text), NaivePos("aq\xC3\xA9Za", text)) << n << " " << at;
+    }
+  }
+  // Bytes that differ by 0x20 without being letters never fold: '@' and
+  // '`', '[' and '{', 0xC3 and 0xE3.
+  const std::string odd = std::string(40, '.') + "`{\xE3" + std::string(20, '.') + "@[\xC3";
+  EXPECT_EQ(PosCI("@[\xC3", odd), 64u);
+  EXPECT_EQ(PosCI("`{\xE3", odd), 41u);
+  EXPECT_EQ(PosCI("@{\xC3", odd), 0u);
+  EXPECT_EQ(PosCI(std::string(1, '\xC3'), odd), 66u);
+}
+
+TEST(PosCI, AgreesWithThePlainScanOnLongRandomText) {
+  std::mt19937 rng(99);
+  std::string text(1 << 16, ' ');
+  for (char& c : text) c = static_cast<char>(rng() % 256);
+  for (int round = 0; round < 300; ++round) {
+    const size_t len = 1 + rng() % 24;
+    const size_t at = rng() % (text.size() - len);
+    std::string p = text.substr(at, len);
+    if (round % 3 == 0) p[rng() % len] ^= 0x01;  // a near miss
+    ASSERT_EQ(PosCI(p, text), PosCIPlain(p, text)) << round;
+  }
+}
+
 TEST(TextCuts, MidLeftRightDrop) {
   EXPECT_EQ(Mid("abcdef", 2, 3), "bcd");
   EXPECT_EQ(Mid("abcdef", 4, -1), "def");
