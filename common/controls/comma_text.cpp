@@ -1,7 +1,5 @@
 #include "common/controls/comma_text.h"
 
-#include "platform/registry.h"
-
 namespace tendrel {
 
 namespace {
@@ -92,24 +90,6 @@ std::vector<std::string> FromCommaText(std::string_view text, size_t limit) {
     }
   }
   return items;
-}
-
-std::string RootedRegPath(std::string_view path) {
-  if (path.empty() || path.front() == '\\') return std::string(path);
-  return "\\" + std::string(path);
-}
-
-std::string LoadControlText(const std::string& path, const std::string& value) {
-  auto key = RegistryKey::Open(RegRoot::CurrentUser, path, true);
-  std::string text;
-  if (!key || !key->ReadString(value, text)) return {};
-  return text;
-}
-
-bool SaveControlText(const std::string& path, const std::string& value,
-                     const std::string& text) {
-  auto key = RegistryKey::Open(RegRoot::CurrentUser, path, true);
-  return key && key->WriteString(value, text);
 }
 
 }  // namespace tendrel

@@ -1,6 +1,6 @@
 #pragma once
 // The comma-text form in which a combo keeps its item list in one registry
-// value, and the plumbing both registry-backed controls share. No Qt here.
+// value. No Qt here.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -28,18 +28,5 @@ std::string ToCommaText(const std::vector<std::string>& items,
 // whole UTF-8 character).
 std::vector<std::string> FromCommaText(std::string_view text,
                                        size_t limit = kCommaTextReadLimit);
-
-// A key path as the controls keep it: a backslash in front unless there is
-// one, so it always counts from the current user's root. "" stays "".
-std::string RootedRegPath(std::string_view path);
-
-// The string value `value` under the current user's key `path` (the key is
-// created when missing); "" when the key cannot be opened or the value is
-// missing.
-std::string LoadControlText(const std::string& path, const std::string& value);
-// Writes the string value, creating the key when missing. False when it was
-// not written; the controls do not report that.
-bool SaveControlText(const std::string& path, const std::string& value,
-                     const std::string& text);
 
 }  // namespace tendrel

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 
 #include "common/controls/comma_text.h"
 
@@ -21,8 +22,6 @@ void TTendrelCombo::SetMaxItems(int value) {
   maxItems_ = value == INT_MIN ? INT_MAX : std::abs(value);
 }
 
-void TTendrelCombo::SetRegPath(const std::string& path) { regPath_ = RootedRegPath(path); }
-
 std::vector<std::string> TTendrelCombo::Items() const {
   std::vector<std::string> items;
   items.reserve(static_cast<size_t>(count()));
@@ -31,8 +30,9 @@ std::vector<std::string> TTendrelCombo::Items() const {
 }
 
 void TTendrelCombo::Loaded() {
-  if (!regStore_) return;
-  std::vector<std::string> items = FromCommaText(LoadControlText(regPath_, regValue_));
+  const std::optional<std::string> stored = registry_.Load();
+  if (!stored) return;
+  std::vector<std::string> items = FromCommaText(*stored);
   if (maxItems_ > 0 && items.size() > static_cast<size_t>(maxItems_))
     items.resize(static_cast<size_t>(maxItems_));
   clear();
@@ -47,7 +47,7 @@ void TTendrelCombo::Loaded() {
 }
 
 bool TTendrelCombo::SaveToRegistry() const {
-  return SaveControlText(regPath_, regValue_, ToCommaText(Items()));
+  return registry_.Save(ToCommaText(Items()));
 }
 
 void TTendrelCombo::OnActivated(int index) {
@@ -72,7 +72,7 @@ void TTendrelCombo::focusOutEvent(QFocusEvent* event) {
       (view() && view()->isVisible()))
     return;
   emit Exited();
-  if (regStore_ && options_.testFlag(tcOnExit)) SaveToRegistry();
+  if (registry_.SavesOn(options_.testFlag(tcOnExit))) SaveToRegistry();
 }
 
 }  // namespace tendrel

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/controls/registry_binding.h"
+
 namespace tendrel {
 
 class TTendrelCombo : public QComboBox {
@@ -34,12 +36,12 @@ class TTendrelCombo : public QComboBox {
   // "1.01"; writing is ignored.
   std::string Version() const { return "1.01"; }
   void SetVersion(const std::string&) {}
-  std::string RegPath() const { return regPath_; }
-  void SetRegPath(const std::string& path);
-  std::string RegValue() const { return regValue_; }
-  void SetRegValue(const std::string& value) { regValue_ = value; }
-  bool RegStore() const { return regStore_; }
-  void SetRegStore(bool on) { regStore_ = on; }
+  std::string RegPath() const { return registry_.Path(); }
+  void SetRegPath(const std::string& path) { registry_.SetPath(path); }
+  std::string RegValue() const { return registry_.Value(); }
+  void SetRegValue(const std::string& value) { registry_.SetValue(value); }
+  bool RegStore() const { return registry_.Store(); }
+  void SetRegStore(bool on) { registry_.SetStore(on); }
   TTendrelComboOptions Options() const { return options_; }
   void SetOptions(TTendrelComboOptions options) { options_ = options; }
 
@@ -67,18 +69,16 @@ class TTendrelCombo : public QComboBox {
  private:
   QString VersionQ() const { return QStringLiteral("1.01"); }
   void SetVersionQ(const QString&) {}
-  QString RegPathQ() const { return QString::fromStdString(regPath_); }
-  void SetRegPathQ(const QString& v) { SetRegPath(v.toStdString()); }
-  QString RegValueQ() const { return QString::fromStdString(regValue_); }
-  void SetRegValueQ(const QString& v) { regValue_ = v.toStdString(); }
+  QString RegPathQ() const { return QString::fromStdString(registry_.Path()); }
+  void SetRegPathQ(const QString& v) { registry_.SetPath(v.toStdString()); }
+  QString RegValueQ() const { return QString::fromStdString(registry_.Value()); }
+  void SetRegValueQ(const QString& v) { registry_.SetValue(v.toStdString()); }
 
   void OnActivated(int index);
 
   int maxItems_ = 0;
   bool moveSelectedToTop_ = false;
-  std::string regPath_;
-  std::string regValue_;
-  bool regStore_ = false;
+  RegistryBinding registry_;
   TTendrelComboOptions options_;
 };
 

@@ -11,7 +11,6 @@
 #include <QtGlobal>
 #include <optional>
 
-#include "common/controls/comma_text.h"
 #include "common/text.h"
 #include "platform/dialogs.h"
 
@@ -67,16 +66,14 @@ void TTendrelEdit::SetNumericOnly(bool on) {
   setAcceptDrops(!on);
 }
 
-void TTendrelEdit::SetRegPath(const std::string& path) { regPath_ = RootedRegPath(path); }
-
 int TTendrelEdit::IntValue() const { return ToInt(text().toStdString()).value_or(0); }
 
 void TTendrelEdit::Loaded() {
-  if (regStore_) setText(QString::fromStdString(LoadControlText(regPath_, regValue_)));
+  if (auto stored = registry_.Load()) setText(QString::fromStdString(*stored));
 }
 
 bool TTendrelEdit::SaveToRegistry() const {
-  return SaveControlText(regPath_, regValue_, text().toStdString());
+  return registry_.Save(text().toStdString());
 }
 
 bool TTendrelEdit::FilterKey(QKeyEvent* event) {
@@ -106,7 +103,7 @@ bool TTendrelEdit::FilterKey(QKeyEvent* event) {
 void TTendrelEdit::keyPressEvent(QKeyEvent* event) {
   const bool swallow = FilterKey(event);
   // Saved on every key, with the text as it stands before the key.
-  if (regStore_ && options_.testFlag(teOnCarriageReturn)) SaveToRegistry();
+  if (registry_.SavesOn(options_.testFlag(teOnCarriageReturn))) SaveToRegistry();
   if (swallow) {
     event->accept();
     return;
@@ -150,7 +147,7 @@ void TTendrelEdit::focusOutEvent(QFocusEvent* event) {
                  qPrintable(objectName()), current.c_str());
     }
   }
-  if (converted && regStore_ && options_.testFlag(teOnExit)) SaveToRegistry();
+  if (converted && registry_.SavesOn(options_.testFlag(teOnExit))) SaveToRegistry();
   QLineEdit::focusOutEvent(event);
   exiting_ = false;
   if (converted) emit Exited();

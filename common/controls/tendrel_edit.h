@@ -8,6 +8,8 @@
 #include <QToolButton>
 #include <string>
 
+#include "common/controls/registry_binding.h"
+
 namespace tendrel {
 
 class UserDialogs;
@@ -64,12 +66,12 @@ class TTendrelEdit : public QLineEdit {
   void SetFileBrowser(bool on);
   std::string FileFilter() const { return fileFilter_; }
   void SetFileFilter(const std::string& filter) { fileFilter_ = filter; }
-  std::string RegPath() const { return regPath_; }
-  void SetRegPath(const std::string& path);
-  std::string RegValue() const { return regValue_; }
-  void SetRegValue(const std::string& value) { regValue_ = value; }
-  bool RegStore() const { return regStore_; }
-  void SetRegStore(bool on) { regStore_ = on; }
+  std::string RegPath() const { return registry_.Path(); }
+  void SetRegPath(const std::string& path) { registry_.SetPath(path); }
+  std::string RegValue() const { return registry_.Value(); }
+  void SetRegValue(const std::string& value) { registry_.SetValue(value); }
+  bool RegStore() const { return registry_.Store(); }
+  void SetRegStore(bool on) { registry_.SetStore(on); }
   TTendrelEditOptions Options() const { return options_; }
   void SetOptions(TTendrelEditOptions options) { options_ = options; }
 
@@ -107,10 +109,10 @@ class TTendrelEdit : public QLineEdit {
   void SetVersionQ(const QString&) {}
   QString FileFilterQ() const { return QString::fromStdString(fileFilter_); }
   void SetFileFilterQ(const QString& v) { fileFilter_ = v.toStdString(); }
-  QString RegPathQ() const { return QString::fromStdString(regPath_); }
-  void SetRegPathQ(const QString& v) { SetRegPath(v.toStdString()); }
-  QString RegValueQ() const { return QString::fromStdString(regValue_); }
-  void SetRegValueQ(const QString& v) { regValue_ = v.toStdString(); }
+  QString RegPathQ() const { return QString::fromStdString(registry_.Path()); }
+  void SetRegPathQ(const QString& v) { registry_.SetPath(v.toStdString()); }
+  QString RegValueQ() const { return QString::fromStdString(registry_.Value()); }
+  void SetRegValueQ(const QString& v) { registry_.SetValue(v.toStdString()); }
 
   // True when the typed key is to be swallowed by the digit filter.
   bool FilterKey(QKeyEvent* event);
@@ -125,9 +127,7 @@ class TTendrelEdit : public QLineEdit {
   int min_ = 0;
   bool fileBrowser_ = false;
   std::string fileFilter_;
-  std::string regPath_;
-  std::string regValue_;
-  bool regStore_ = false;
+  RegistryBinding registry_;
   TTendrelEditOptions options_;
   QPointer<QToolButton> button_;
   bool exiting_ = false;

@@ -63,11 +63,5 @@ TEST(CommaText, WriteStopsBeforeReaching4096Bytes) {
   EXPECT_EQ(ToCommaText({std::string(4090, 'a'), "b c"}), std::string(4090, 'a'));
 }
 
-TEST(CommaText, RegPathGetsRootBackslash) {
-  EXPECT_EQ(RootedRegPath("Software\\X"), "\\Software\\X");
-  EXPECT_EQ(RootedRegPath("\\Software\\X"), "\\Software\\X");
-  EXPECT_EQ(RootedRegPath(""), "");
-}
-
 }  // namespace
 }  // namespace tendrel
