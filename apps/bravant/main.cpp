@@ -1,7 +1,9 @@
 // Bravant: the seller tool, a plug-in of the Marquill editor.
 //
 // Hidden options for trying the window out:
-//   --page create|publish|output|join   show that wizard after start-up
+//   --page ID                           show that wizard after start-up (an id
+//                                       of the wizard table: create, publish,
+//                                       output, join)
 //   --screenshot FILE                   write a picture of the window, then end
 //   --screenshot-delay MS               wait before the picture (default 800)
 // With BRAVANT_SHOWN_STAMP set, the moment the window first appears is
@@ -25,30 +27,29 @@
 #include "seller/shell/ui/desktop_host_probe.h"
 #include "seller/shell/ui/main_form.h"
 #include "seller/shell/ui/show_once_form.h"
+#include "seller/wizards/bravant_wizards.h"
 
 namespace {
 
 struct HiddenOptions {
-  std::optional<tendrel::Wizard> page;
+  std::optional<std::string> page;
   QString screenshot;
   int screenshotDelay = 800;
 };
 
-std::optional<tendrel::Wizard> WizardNamed(const QString& name) {
-  if (name == QLatin1String("create")) return tendrel::Wizard::Create;
-  if (name == QLatin1String("publish")) return tendrel::Wizard::Publish;
-  if (name == QLatin1String("output")) return tendrel::Wizard::Output;
-  if (name == QLatin1String("join")) return tendrel::Wizard::Join;
+std::optional<std::string> WizardNamed(const tendrel::WizardTable& wizards, const QString& name) {
+  const std::string id = name.toStdString();
+  if (tendrel::FindWizard(wizards, id) != nullptr) return id;
   std::fprintf(stderr, "bravant: no wizard is called %s\n", qPrintable(name));
   return std::nullopt;
 }
 
-HiddenOptions ReadOptions(const QStringList& args) {
+HiddenOptions ReadOptions(const tendrel::WizardTable& wizards, const QStringList& args) {
   HiddenOptions o;
   for (qsizetype i = 1; i + 1 < args.size(); ++i) {
     const QString& a = args.at(i);
     if (a == QLatin1String("--page")) {
-      o.page = WizardNamed(args.at(++i));
+      o.page = WizardNamed(wizards, args.at(++i));
     } else if (a == QLatin1String("--screenshot")) {
       o.screenshot = args.at(++i);
     } else if (a == QLatin1String("--screenshot-delay")) {
@@ -90,14 +91,15 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Bravant"));
   tendrel::InitResources();
-  const HiddenOptions options = ReadOptions(QApplication::arguments());
+  const tendrel::WizardTable wizards = tendrel::BravantWizards();
+  const HiddenOptions options = ReadOptions(wizards, QApplication::arguments());
 
   // The program-wide objects: settings store and product record first, then
   // the main window, which finds the host.
   tendrel::QtUserDialogs dialogs;
   tendrel::BravantContext ctx(dialogs);
   tendrel::DesktopHostProbe probe;
-  tendrel::TMainForm form(ctx, probe);
+  tendrel::TMainForm form(ctx, probe, wizards);
   tendrel::QtOneTimeMessages messages(ctx.Settings(), &form);
   ctx.SetOneTimeMessages(&messages);
 

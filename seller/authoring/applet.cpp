@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "host/document.h"
 #include "platform/dialogs.h"
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 
 namespace tendrel {
 

@@ -42,6 +42,12 @@ class TApplet {
   int32_t DocLength = 0;
   std::string AppletName;
 
+  // The host editor whose open document the record writes to; null when
+  // there is none. The record is made before the host is reached and lives
+  // on when it is replaced, so it is told rather than remade.
+  void SetHost(HostEditor* host) { host_ = host; }
+  HostEditor* Host() const { return host_; }
+
   void Clear();
   std::string BuildTag();
   // Reads a Salebox tag found at `offset` in the document; false, with the

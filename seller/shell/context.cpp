@@ -3,13 +3,12 @@
 namespace tendrel {
 
 BravantContext::BravantContext(UserDialogs& dialogs, const std::string& settingsRoot)
-    : dialogs_(dialogs),
-      settings_(settingsRoot),
-      applet_(std::make_unique<TApplet>(&settings_, nullptr, &dialogs_)) {}
+    : dialogs_(dialogs), settings_(settingsRoot), applet_(&settings_, nullptr, &dialogs_) {}
 
 void BravantContext::AttachHost(std::unique_ptr<HostEditor> host) {
+  // The record lets go of an earlier host before that host is freed.
+  applet_.SetHost(host.get());
   host_ = std::move(host);
-  applet_ = std::make_unique<TApplet>(&settings_, host_.get(), &dialogs_);
 }
 
 bool BravantContext::ShowOnce(const std::string& message, const std::string& key) {

@@ -1,6 +1,6 @@
 #pragma once
 // Bravant's program-wide objects, owned in one place: the settings store, the
-// current product record, the host editor's automation object and the flags
+// current product record, the host editor's automation object and the state
 // that start-up and the wizards share. The main window and every wizard reach
 // them through this object; there are no globals.
 #include <memory>
@@ -9,8 +9,9 @@
 #include "host/host_editor.h"
 #include "platform/dialogs.h"
 #include "seller/authoring/applet.h"
-#include "seller/shell/settings.h"
-#include "seller/shell/show_once.h"
+#include "seller/core/settings.h"
+#include "seller/core/show_once.h"
+#include "seller/shell/state.h"
 
 namespace tendrel {
 
@@ -27,20 +28,19 @@ class BravantContext {
   SettingsStore& Settings() { return settings_; }
   const SettingsStore& Settings() const { return settings_; }
 
-  // The one Salebox being worked on.
-  TApplet& Applet() { return *applet_; }
+  // The one Salebox being worked on. It lives as long as the context, so a
+  // reference taken at any time stays good.
+  TApplet& Applet() { return applet_; }
 
   // The automation object; null while there is none (creation failed).
   HostEditor* Host() { return host_.get(); }
-  // Takes the automation object for the rest of the program's life. The
-  // record is bound to its host when made, so it is made afresh here: this
-  // runs during start-up, before anything has been put into the record.
+  // Takes the automation object for the rest of the program's life and tells
+  // the product record about it.
   void AttachHost(std::unique_ptr<HostEditor> host);
 
-  // The host's main window was seen at start-up.
-  bool hostWindowFound = false;
-  // False while a newly chosen content file has not yet been put into the page.
-  bool saleboxPlaced = true;
+  // The shared flags: host window found, Salebox placed, edit mode.
+  BravantState& State() { return state_; }
+  const BravantState& State() const { return state_; }
 
   // Who shows one-time messages; without one they appear as plain
   // information boxes (and cannot be silenced from there).
@@ -55,8 +55,10 @@ class BravantContext {
  private:
   UserDialogs& dialogs_;
   SettingsStore settings_;
+  // Declared before the record, which points at it, so it outlives the record.
   std::unique_ptr<HostEditor> host_;
-  std::unique_ptr<TApplet> applet_;
+  TApplet applet_;
+  BravantState state_;
   OneTimeMessages* messages_ = nullptr;
 };
 

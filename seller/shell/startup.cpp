@@ -1,6 +1,6 @@
 #include "seller/shell/startup.h"
 
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 
 namespace tendrel {
 
@@ -10,7 +10,7 @@ StartupPlan PlanStartup(const StartupFacts& facts) {
   plan.outputEnabled = plan.editMode;
   const bool enrolled = !facts.storedVendorId.empty();
   plan.saleboxEnabled = enrolled;
-  plan.first = enrolled ? Wizard::Create : Wizard::Join;
+  plan.first = enrolled ? kCreateWizard : kJoinWizard;
   // A fresh record carries no vendor; only a tag read from the page can.
   plan.publishEnabled = !facts.recordVendorId.empty();
   return plan;

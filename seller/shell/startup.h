@@ -18,10 +18,6 @@ inline constexpr char kHostConnectFailedText[] = "An error occurred while connec
 inline constexpr char kCloseQuestion[] =
     "You have not yet put the current Salebox into Marquill. Would you still like to close this "
     "program ?";
-inline constexpr char kCancelPublishQuestion[] =
-    "Are you sure you want to cancel the Publish Wizard ?";
-inline constexpr char kCancelCreateQuestion[] =
-    "Are you sure you want to clear this information and start again ?";
 inline constexpr char kLogFileName[] = "tlnlog.txt";
 
 struct StartupFacts {
@@ -35,7 +31,8 @@ struct StartupFacts {
 };
 
 struct StartupPlan {
-  Wizard first = Wizard::Join;
+  // The id of the wizard shown first.
+  std::string first = kJoinWizard;
   bool editMode = false;
   bool saleboxEnabled = false;
   bool publishEnabled = false;

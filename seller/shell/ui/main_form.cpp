@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "host/document.h"
+#include "seller/core/log.h"
 #include "seller/shell/context.h"
 #include "seller/shell/host_probe.h"
 #include "seller/shell/startup.h"
@@ -33,61 +35,24 @@ constexpr int kButtonWidth = 95;
 constexpr int kButtonHeight = 25;
 const char kHelpFile[] = "help/bravant.html";
 
-// The wizards' parts until they are built out: turn the inner page control to
-// its first page, which is all their entry steps need of the frame.
-class FirstPageEntry : public WizardPage {
- public:
-  explicit FirstPageEntry(QStackedWidget* inner) : inner_(inner) {}
-  void Enter() override {
-    if (inner_ != nullptr && inner_->count() > 0) inner_->setCurrentIndex(0);
-  }
-
- private:
-  QStackedWidget* inner_;
-};
-
-// Create also opens on a selected Salebox and clears itself on Cancel.
-class CreateEntry : public FirstPageEntry {
- public:
-  CreateEntry(TMainForm& form, BravantContext& ctx)
-      : FirstPageEntry(form.pgEditApplet), form_(form), ctx_(ctx) {}
-  void BeginEdit() override { form_.pgEditApplet->show(); }
-  void Reset() override {
-    ctx_.Applet().Clear();
-    form_.btnPublish->setEnabled(false);
-    form_.btnOutput->setEnabled(false);
-    ctx_.saleboxPlaced = true;
-  }
-
- private:
-  TMainForm& form_;
-  BravantContext& ctx_;
-};
-
-QPushButton* GlyphButton(QWidget* parent, const char* name, const char* bitmap,
-                         const char* accessibleName) {
+QPushButton* GlyphButton(QWidget* parent, const std::string& name, const std::string& bitmap,
+                         const std::string& accessibleName) {
   auto* b = new QPushButton(parent);
-  b->setObjectName(QString::fromUtf8(name));
+  b->setObjectName(QString::fromStdString(name));
   const QPixmap glyph = KeyedPixmap(LoadBitmapResource(bitmap));
   b->setIcon(QIcon(glyph));
   b->setIconSize(glyph.size());
   b->setFixedSize(kButtonWidth, kButtonHeight);
   b->setFocusPolicy(Qt::TabFocus);
   // The glyph carries the words; these serve screen readers and tests.
-  b->setAccessibleName(QString::fromUtf8(accessibleName));
-  b->setToolTip(QString::fromUtf8(accessibleName));
+  b->setAccessibleName(QString::fromStdString(accessibleName));
+  b->setToolTip(QString::fromStdString(accessibleName));
   return b;
-}
-
-QStackedWidget* InnerPageControl(const char* name) {
-  auto* pc = new QStackedWidget;
-  pc->setObjectName(QString::fromUtf8(name));
-  return pc;
 }
 
 }  // namespace
 
-TMainForm::TMainForm(BravantContext& ctx, HostProbe& probe, QWidget* parent)
+TMainForm::TMainForm(BravantContext& ctx, HostProbe& probe, WizardTable wizards, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
@@ -102,160 +67,179 @@ TMainForm::TMainForm(BravantContext& ctx, HostProbe& probe, QWidget* parent)
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  column->addWidget(BuildButtonBar());
 
-  pcMain = new QStackedWidget(central);
-  pcMain->setObjectName(QStringLiteral("pcMain"));
-  pcMain->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-  pgEditApplet = InnerPageControl("pgEditApplet");
-  // Until a kind of file is chosen the Create wizard shows no pages.
-  pgEditApplet->hide();
-  pgUploadWizard = InnerPageControl("pgUploadWizard");
-  pnlOutput = new QWidget;
-  pnlOutput->setObjectName(QStringLiteral("pnlOutput"));
-  pgJoinWizard = InnerPageControl("pgJoinWizard");
-  tbSalebox = BuildPage("tbSalebox", pbxSideCreate, "pbxSideCreate", "sidecreate", pgEditApplet);
-  tbUpload = BuildPage("tbUpload", pbxSidePublish, "pbxSidePublish", "sidepublish", pgUploadWizard);
-  tbOutput = BuildPage("tbOutput", pbxSideOutput, "pbxSideOutput", "sidesend", pnlOutput);
-  tbRegister = BuildPage("tbRegister", pbxSideJoin, "pbxSideJoin", "sidejoin", pgJoinWizard);
-  for (QWidget* page : {tbSalebox, tbUpload, tbOutput, tbRegister}) pcMain->addWidget(page);
-  pcMain->installEventFilter(this);
-  column->addWidget(pcMain, 1);
+  wizards_.reserve(wizards.size());
+  for (WizardRow& row : wizards) {
+    wizards_.emplace_back();
+    wizards_.back().row = std::move(row);
+  }
+  column->addWidget(BuildButtonBar(central));
+
+  pcMain_ = new QStackedWidget(central);
+  pcMain_->setObjectName(QStringLiteral("pcMain"));
+  pcMain_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  for (Entry& entry : wizards_) BuildWizard(entry);
+  pcMain_->installEventFilter(this);
+  column->addWidget(pcMain_, 1);
   setCentralWidget(central);
 
-  pbxTillon = new TPaintBox(tbSalebox);
-  pbxTillon->setObjectName(QStringLiteral("pbxTillon"));
-  PaintLogo("littletillon", "littletillon", *pbxTillon);
+  pbxTillon_ = new TPaintBox(wizards_.empty() ? pcMain_ : wizards_.front().page);
+  pbxTillon_->setObjectName(QStringLiteral("pbxTillon"));
+  PaintLogo("littletillon", "littletillon", *pbxTillon_);
 
-  popBrowser = new QMenu(this);
-  popBrowser->setObjectName(QStringLiteral("popBrowser"));
-
-  pages_[Index(Wizard::Create)] = std::make_unique<CreateEntry>(*this, ctx_);
-  pages_[Index(Wizard::Publish)] = std::make_unique<FirstPageEntry>(pgUploadWizard);
-  pages_[Index(Wizard::Output)] = std::make_unique<FirstPageEntry>(nullptr);
-  pages_[Index(Wizard::Join)] = std::make_unique<FirstPageEntry>(pgJoinWizard);
+  popBrowser_ = new QMenu(this);
+  popBrowser_->setObjectName(QStringLiteral("popBrowser"));
 
   // The menu bar belongs to the window's client area here: menu bar, button
   // bar and pages together make up the fixed 498 by 370.
   setFixedSize(kClientWidth, kWindowHeight);
 }
 
+// The wizards are freed before the window's widgets, which they may point at.
 TMainForm::~TMainForm() = default;
 
 void TMainForm::BuildMenus() {
   QMenu* tillon = menuBar()->addMenu(QStringLiteral("&Tillon"));
   tillon->setObjectName(QStringLiteral("mnuTillon"));
   tillon->setToolTipsVisible(true);
-  mnuEditProducts = tillon->addAction(QStringLiteral("&Edit Registered Products"));
-  mnuEditProducts->setObjectName(QStringLiteral("mnuEditProducts"));
-  mnuEditProducts->setEnabled(false);
-  mnuEditProducts->setToolTip(QStringLiteral("Not available in this version."));
-  mnuOptions = tillon->addAction(QStringLiteral("&Options"));
-  mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
-  connect(mnuOptions, &QAction::triggered, this, [this] { OpenOptions(); });
-  mnuExit = tillon->addAction(QStringLiteral("E&xit"));
-  mnuExit->setObjectName(QStringLiteral("mnuExit"));
-  mnuExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
-  connect(mnuExit, &QAction::triggered, this, [this] { close(); });
+  mnuEditProducts_ = tillon->addAction(QStringLiteral("&Edit Registered Products"));
+  mnuEditProducts_->setObjectName(QStringLiteral("mnuEditProducts"));
+  mnuEditProducts_->setEnabled(false);
+  mnuEditProducts_->setToolTip(QStringLiteral("Not available in this version."));
+  mnuOptions_ = tillon->addAction(QStringLiteral("&Options"));
+  mnuOptions_->setObjectName(QStringLiteral("mnuOptions"));
+  connect(mnuOptions_, &QAction::triggered, this, [this] { OpenOptions(); });
+  mnuExit_ = tillon->addAction(QStringLiteral("E&xit"));
+  mnuExit_->setObjectName(QStringLiteral("mnuExit"));
+  mnuExit_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+  connect(mnuExit_, &QAction::triggered, this, [this] { close(); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("mnuHelp"));
-  mnuContents = help->addAction(QStringLiteral("&Contents"));
-  mnuContents->setObjectName(QStringLiteral("mnuContents"));
-  mnuContents->setShortcut(QKeySequence(Qt::Key_F1));
-  connect(mnuContents, &QAction::triggered, this, [this] { ShowHelp(); });
-  mnuSearch = help->addAction(QStringLiteral("&Search"));
-  mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
-  connect(mnuSearch, &QAction::triggered, this, [this] { ShowHelp(); });
+  mnuContents_ = help->addAction(QStringLiteral("&Contents"));
+  mnuContents_->setObjectName(QStringLiteral("mnuContents"));
+  mnuContents_->setShortcut(QKeySequence(Qt::Key_F1));
+  connect(mnuContents_, &QAction::triggered, this, [this] { ShowHelp(); });
+  mnuSearch_ = help->addAction(QStringLiteral("&Search"));
+  mnuSearch_->setObjectName(QStringLiteral("mnuSearch"));
+  connect(mnuSearch_, &QAction::triggered, this, [this] { ShowHelp(); });
   help->addSeparator();
-  mnuVendorID = help->addAction(QStringLiteral("&Vendor ID To Clipboard"));
-  mnuVendorID->setObjectName(QStringLiteral("mnuVendorID"));
-  connect(mnuVendorID, &QAction::triggered, this, [this] { CopyVendorIdToClipboard(); });
-  mnuAbout = help->addAction(QStringLiteral("&About..."));
-  mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
-  connect(mnuAbout, &QAction::triggered, this, [this] { ShowInformation(); });
+  mnuVendorID_ = help->addAction(QStringLiteral("&Vendor ID To Clipboard"));
+  mnuVendorID_->setObjectName(QStringLiteral("mnuVendorID"));
+  connect(mnuVendorID_, &QAction::triggered, this, [this] { CopyVendorIdToClipboard(); });
+  mnuAbout_ = help->addAction(QStringLiteral("&About..."));
+  mnuAbout_->setObjectName(QStringLiteral("mnuAbout"));
+  connect(mnuAbout_, &QAction::triggered, this, [this] { ShowInformation(); });
 }
 
-QWidget* TMainForm::BuildButtonBar() {
-  auto* bar = new QWidget;
-  bar->setObjectName(QStringLiteral("pnlButtons"));
-  bar->setFixedHeight(kButtonBarHeight);
-  auto* row = new QHBoxLayout(bar);
+QWidget* TMainForm::BuildButtonBar(QWidget* parent) {
+  pnlButtons_ = new QWidget(parent);
+  pnlButtons_->setObjectName(QStringLiteral("pnlButtons"));
+  pnlButtons_->setFixedHeight(kButtonBarHeight);
+  auto* row = new QHBoxLayout(pnlButtons_);
   row->setContentsMargins(2, 3, 4, 3);
   row->setSpacing(2);
-  btnSalebox = GlyphButton(bar, "btnSalebox", "makesalebox", "Create");
-  btnPublish = GlyphButton(bar, "btnPublish", "publish", "Publish");
-  btnOutput = GlyphButton(bar, "btnOutput", "output", "Output");
-  btnRegister = GlyphButton(bar, "btnRegister", "jointillon", "Join");
-  btnOutput->setEnabled(false);
-  connect(btnSalebox, &QPushButton::clicked, this, [this] { SwitchTo(Wizard::Create); });
-  connect(btnPublish, &QPushButton::clicked, this, [this] { SwitchTo(Wizard::Publish); });
-  connect(btnOutput, &QPushButton::clicked, this, [this] { SwitchTo(Wizard::Output); });
-  connect(btnRegister, &QPushButton::clicked, this, [this] { SwitchTo(Wizard::Join); });
-  for (QPushButton* b : {btnSalebox, btnPublish, btnOutput, btnRegister}) row->addWidget(b);
+  for (Entry& entry : wizards_) {
+    const WizardRow& r = entry.row;
+    entry.button = GlyphButton(pnlButtons_, r.button, r.glyph, r.accessibleName);
+    entry.button->setEnabled(r.enabledAtStart);
+    const std::string id = r.id;
+    connect(entry.button, &QPushButton::clicked, this, [this, id] { SwitchTo(id); });
+    row->addWidget(entry.button);
+  }
   row->addStretch(1);
-  pbxBravantLogo = new TPaintBox(bar);
-  pbxBravantLogo->setObjectName(QStringLiteral("pbxBravantLogo"));
-  PaintLogo("bravantlogo", "bravantlogo", *pbxBravantLogo);
-  row->addWidget(pbxBravantLogo, 0, Qt::AlignVCenter);
-  return bar;
+  pbxBravantLogo_ = new TPaintBox(pnlButtons_);
+  pbxBravantLogo_->setObjectName(QStringLiteral("pbxBravantLogo"));
+  PaintLogo("bravantlogo", "bravantlogo", *pbxBravantLogo_);
+  row->addWidget(pbxBravantLogo_, 0, Qt::AlignVCenter);
+  return pnlButtons_;
 }
 
-QWidget* TMainForm::BuildPage(const char* name, TPaintBox*& side, const char* sideName,
-                              const char* bitmap, QWidget* inner) {
-  auto* page = new QWidget;
-  page->setObjectName(QString::fromUtf8(name));
-  auto* row = new QHBoxLayout(page);
+// The page: the side picture at its left edge, the wizard's own controls in
+// the rest.
+void TMainForm::BuildWizard(Entry& entry) {
+  const WizardRow& r = entry.row;
+  entry.page = new QWidget;
+  entry.page->setObjectName(QString::fromStdString(r.page));
+  auto* row = new QHBoxLayout(entry.page);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
-  side = new TPaintBox(page);
-  side->setObjectName(QString::fromUtf8(sideName));
-  PaintLogo(bitmap, bitmap, *side);
-  row->addWidget(side, 0, Qt::AlignLeft | Qt::AlignTop);
-  row->addWidget(inner, 1);
-  return page;
+  entry.side = new TPaintBox(entry.page);
+  entry.side->setObjectName(QString::fromStdString(r.sidePicture));
+  PaintLogo(r.sideBitmap, r.sideBitmap, *entry.side);
+  row->addWidget(entry.side, 0, Qt::AlignLeft | Qt::AlignTop);
+  pcMain_->addWidget(entry.page);
+  if (r.make) entry.wizard = r.make(WizardSite(*this, entry.page, r.inner));
 }
 
-QWidget* TMainForm::PageWidget(Wizard w) const {
-  switch (w) {
-    case Wizard::Create: return tbSalebox;
-    case Wizard::Publish: return tbUpload;
-    case Wizard::Output: return tbOutput;
-    case Wizard::Join: return tbRegister;
-  }
-  return tbSalebox;
+const TMainForm::Entry* TMainForm::Find(const std::string& id) const {
+  for (const Entry& entry : wizards_)
+    if (entry.row.id == id) return &entry;
+  return nullptr;
 }
 
-void TMainForm::SetWizardPage(Wizard wizard, std::unique_ptr<WizardPage> page) {
-  if (page) pages_[Index(wizard)] = std::move(page);
+Wizard* TMainForm::WizardFor(const std::string& id) const {
+  const Entry* entry = Find(id);
+  return entry != nullptr ? entry->wizard.get() : nullptr;
 }
 
-void TMainForm::SwitchTo(Wizard wizard) {
-  if (active_ == wizard) return;
-  active_ = wizard;
-  pcMain->setCurrentIndex(static_cast<int>(wizard));
-  pages_[Index(wizard)]->Enter();
+void TMainForm::EnableWizard(const std::string& id, bool enabled) {
+  if (const Entry* entry = Find(id)) entry->button->setEnabled(enabled);
+}
+
+bool TMainForm::WizardEnabled(const std::string& id) const {
+  const Entry* entry = Find(id);
+  return entry != nullptr && entry->button->isEnabled();
+}
+
+void TMainForm::SwitchTo(const std::string& id) {
+  if (active_ == id) return;
+  const Entry* entry = Find(id);
+  if (entry == nullptr) return;
+  active_ = id;
+  pcMain_->setCurrentWidget(entry->page);
+  if (entry->wizard) entry->wizard->Enter();
   PlaceTillonLogo();
 }
 
+void TMainForm::ShowStatus(const std::string& text) {
+  QStatusBar* line = statusBar();
+  line->setObjectName(QStringLiteral("stbStatus"));
+  line->setSizeGripEnabled(false);
+  if (text.empty()) {
+    line->clearMessage();
+    line->hide();
+    setFixedSize(kClientWidth, kWindowHeight);
+  } else {
+    line->showMessage(QString::fromStdString(text));
+    line->show();
+    setFixedSize(kClientWidth, kWindowHeight + line->sizeHint().height());
+  }
+}
+
 void TMainForm::PlaceTillonLogo() {
-  QWidget* page = PageWidget(active_.value_or(Wizard::Create));
-  if (pbxTillon->parentWidget() != page) pbxTillon->setParent(page);
+  const Entry* entry = Find(active_);
+  if (entry == nullptr && !wizards_.empty()) entry = &wizards_.front();
+  if (entry == nullptr) return;
+  QWidget* page = entry->page;
+  if (pbxTillon_->parentWidget() != page) pbxTillon_->setParent(page);
   // Bottom left, under the wizard's side picture.
-  const int x = (pbxSideCreate->width() - pbxTillon->width()) / 2;
-  pbxTillon->move(std::max(0, x), std::max(0, page->height() - pbxTillon->height() - 4));
-  pbxTillon->raise();
-  pbxTillon->show();
+  const int x = (entry->side->width() - pbxTillon_->width()) / 2;
+  pbxTillon_->move(std::max(0, x), std::max(0, page->height() - pbxTillon_->height() - 4));
+  pbxTillon_->raise();
+  pbxTillon_->show();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == pcMain && event->type() == QEvent::Resize) PlaceTillonLogo();
+  if (watched == pcMain_ && event->type() == QEvent::Resize) PlaceTillonLogo();
   return QMainWindow::eventFilter(watched, event);
 }
 
+bool TMainForm::EditMode() const { return ctx_.State().EditMode(); }
+
 bool TMainForm::Start() {
-  ctx_.hostWindowFound = probe_.HostWindowPresent();
-  if (!ctx_.hostWindowFound) {
+  ctx_.State().SetHostWindowFound(probe_.HostWindowPresent());
+  if (!ctx_.State().HostWindowFound()) {
     ctx_.Dialogs().Error(kHostMissingText, kHostMissingCaption);
     return false;
   }
@@ -266,7 +250,8 @@ bool TMainForm::Start() {
     ctx_.AttachHost(std::move(host));
     const std::string help = JoinPath(ctx_.Host()->CallText("GetAppPath"), kHelpFile);
     if (FileExists(help)) helpFile_ = help;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    qCWarning(lcSeller, "Connecting to the host editor failed: %s", e.what());
     ctx_.Dialogs().Message(kHostConnectFailedText, kProgramTitle, MsgIcon::None, MsgButtons::Ok);
   }
 
@@ -275,7 +260,8 @@ bool TMainForm::Start() {
   std::string selection;
   try {
     selection = DocRead(ctx_.Host(), false);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    qCWarning(lcSeller, "Reading the host's selection failed: %s", e.what());
     selection.clear();
   }
   StartupFacts facts;
@@ -284,33 +270,20 @@ bool TMainForm::Start() {
   facts.recordVendorId = ctx_.Applet().VendorID;
   const StartupPlan plan = PlanStartup(facts);
 
-  editMode_ = plan.editMode;
+  ctx_.State().SetEditMode(plan.editMode);
   if (plan.editMode) {
-    Page(Wizard::Create).BeginEdit();
-    btnOutput->setEnabled(true);
+    if (Wizard* create = WizardFor(kCreateWizard)) create->BeginEdit();
+    EnableWizard(kOutputWizard, true);
   }
-  btnSalebox->setEnabled(plan.saleboxEnabled);
+  EnableWizard(kCreateWizard, plan.saleboxEnabled);
   SwitchTo(plan.first);
-  btnPublish->setEnabled(plan.publishEnabled);
-  return true;
-}
-
-bool TMainForm::CancelPublishWizard() {
-  if (!ctx_.Dialogs().ConfirmYesNo(kCancelPublishQuestion)) return false;
-  SwitchTo(Wizard::Create);
-  return true;
-}
-
-bool TMainForm::CancelCreateWizard() {
-  if (!ctx_.Dialogs().ConfirmYesNo(kCancelCreateQuestion)) return false;
-  Page(Wizard::Create).Reset();
-  pgEditApplet->hide();
+  EnableWizard(kPublishWizard, plan.publishEnabled);
   return true;
 }
 
 void TMainForm::ShowInformation() {
-  ctx_.Dialogs().Message(InformationText(ctx_.Settings(), ctx_.hostWindowFound), kProgramTitle,
-                         MsgIcon::None, MsgButtons::Ok);
+  ctx_.Dialogs().Message(InformationText(ctx_.Settings(), ctx_.State().HostWindowFound()),
+                         kProgramTitle, MsgIcon::None, MsgButtons::Ok);
 }
 
 void TMainForm::CopyVendorIdToClipboard() {
@@ -330,7 +303,7 @@ void TMainForm::ShowHelp() {
 }
 
 bool TMainForm::FormCloseQuery() {
-  return ctx_.saleboxPlaced || ctx_.Dialogs().ConfirmYesNo(kCloseQuestion);
+  return ctx_.State().SaleboxPlaced() || ctx_.Dialogs().ConfirmYesNo(kCloseQuestion);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

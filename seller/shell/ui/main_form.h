@@ -1,14 +1,14 @@
 #pragma once
 // Bravant's main window: the bar of wizard buttons, the page control that
-// holds the four wizards, the menus, the information box and the close
-// question. The wizards' own pages are added to the pages made here; each
-// wizard takes part in the wizard switch through its WizardPage.
+// holds the wizards, the menus, the information box and the close question.
+// It is built from a table of wizards (one bar button and one page per row,
+// in table order) and is the frame through which the wizards reach it.
 #include <QMainWindow>
-#include <array>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
+#include "seller/shell/ui/wizard_table.h"
 #include "seller/shell/wizard.h"
 
 class QAction;
@@ -22,10 +22,12 @@ class BravantContext;
 class HostProbe;
 class TPaintBox;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public WizardFrame {
  public:
-  // Builds the window and its controls; nothing is asked of the host yet.
-  TMainForm(BravantContext& ctx, HostProbe& probe, QWidget* parent = nullptr);
+  // Builds the window, its controls and the table's wizards; nothing is
+  // asked of the host yet.
+  TMainForm(BravantContext& ctx, HostProbe& probe, WizardTable wizards,
+            QWidget* parent = nullptr);
   ~TMainForm() override;
 
   // Start-up (the form's creation): looks for the host's main window, takes
@@ -34,28 +36,23 @@ class TMainForm : public QMainWindow {
   // shown and the program is to end.
   bool Start();
 
-  // Replaces the wizard's part in the switch (each wizard starts with a plain
-  // one that only turns its inner page control to its first page). Register
-  // before Start.
-  void SetWizardPage(Wizard wizard, std::unique_ptr<WizardPage> page);
-  WizardPage& Page(Wizard wizard) { return *pages_[Index(wizard)]; }
+  // The frame the wizards see.
+  void EnableWizard(const std::string& id, bool enabled) override;
+  bool WizardEnabled(const std::string& id) const override;
+  void SwitchTo(const std::string& id) override;
+  std::string ActiveWizard() const override { return active_; }
+  // Shown in a status line under the pages while there is a text; the pages
+  // keep their size (the window grows by the line).
+  void ShowStatus(const std::string& text) override;
+  BravantContext& Context() override { return ctx_; }
 
-  // The wizard switch: makes the wizard's page active and runs its entry
-  // step, unless it is the active one already.
-  void SwitchTo(Wizard wizard);
-  // Nothing before start-up has chosen the first wizard.
-  std::optional<Wizard> ActiveWizard() const { return active_; }
+  // The wizard built from the row `id`; null when the table has none.
+  Wizard* WizardFor(const std::string& id) const;
 
   // Start-up found a Salebox tag selected in the host.
-  bool EditMode() const { return editMode_; }
+  bool EditMode() const;
   // The help file found beside the host; empty when there is none.
   const std::string& HelpFile() const { return helpFile_; }
-
-  // The Cancel buttons' questions. Publish: on Yes switches to Create.
-  // Create: on Yes resets the Create wizard and hides its pages. Both return
-  // whether the user said Yes.
-  bool CancelPublishWizard();
-  bool CancelCreateWizard();
 
   // Menu actions.
   void ShowInformation();
@@ -65,35 +62,6 @@ class TMainForm : public QMainWindow {
 
   // The close question; true when the window may close.
   bool FormCloseQuery();
-
-  // Controls, named as the wizards refer to them.
-  QPushButton* btnSalebox;
-  QPushButton* btnPublish;
-  QPushButton* btnOutput;
-  QPushButton* btnRegister;
-  TPaintBox* pbxBravantLogo;
-  QStackedWidget* pcMain;
-  QWidget* tbSalebox;
-  QWidget* tbUpload;
-  QWidget* tbOutput;
-  QWidget* tbRegister;
-  TPaintBox* pbxSideCreate;
-  TPaintBox* pbxSidePublish;
-  TPaintBox* pbxSideOutput;
-  TPaintBox* pbxSideJoin;
-  QStackedWidget* pgEditApplet;
-  QStackedWidget* pgUploadWizard;
-  QWidget* pnlOutput;
-  QStackedWidget* pgJoinWizard;
-  TPaintBox* pbxTillon;
-  QMenu* popBrowser;
-  QAction* mnuEditProducts;
-  QAction* mnuOptions;
-  QAction* mnuExit;
-  QAction* mnuContents;
-  QAction* mnuSearch;
-  QAction* mnuVendorID;
-  QAction* mnuAbout;
 
   // The window's fixed size: the menu bar, the button bar and the pages.
   static constexpr int kClientWidth = 498;
@@ -106,21 +74,40 @@ class TMainForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  static size_t Index(Wizard w) { return static_cast<size_t>(w); }
-  QWidget* PageWidget(Wizard w) const;
+  // What the window made for one row of the table.
+  struct Entry {
+    WizardRow row;
+    QPushButton* button = nullptr;
+    QWidget* page = nullptr;
+    TPaintBox* side = nullptr;
+    std::unique_ptr<Wizard> wizard;
+  };
+
+  const Entry* Find(const std::string& id) const;
   void BuildMenus();
-  QWidget* BuildButtonBar();
-  QWidget* BuildPage(const char* name, TPaintBox*& side, const char* sideName,
-                     const char* bitmap, QWidget* inner);
+  QWidget* BuildButtonBar(QWidget* parent);
+  void BuildWizard(Entry& entry);
   void PlaceTillonLogo();
 
   BravantContext& ctx_;
   HostProbe& probe_;
-  std::array<std::unique_ptr<WizardPage>, kWizardCount> pages_;
-  std::optional<Wizard> active_;
-  bool editMode_ = false;
+  std::vector<Entry> wizards_;
+  std::string active_;
   bool centred_ = false;
   std::string helpFile_;
+
+  QWidget* pnlButtons_ = nullptr;
+  TPaintBox* pbxBravantLogo_ = nullptr;
+  QStackedWidget* pcMain_ = nullptr;
+  TPaintBox* pbxTillon_ = nullptr;
+  QMenu* popBrowser_ = nullptr;
+  QAction* mnuEditProducts_ = nullptr;
+  QAction* mnuOptions_ = nullptr;
+  QAction* mnuExit_ = nullptr;
+  QAction* mnuContents_ = nullptr;
+  QAction* mnuSearch_ = nullptr;
+  QAction* mnuVendorID_ = nullptr;
+  QAction* mnuAbout_ = nullptr;
 };
 
 }  // namespace tendrel

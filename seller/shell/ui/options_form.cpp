@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/dialogs.h"
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 
 namespace tendrel {
 

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "seller/shell/context.h"
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 
 namespace tendrel {
 

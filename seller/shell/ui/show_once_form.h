@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <string>
 
-#include "seller/shell/show_once.h"
+#include "seller/core/show_once.h"
 
 class QCheckBox;
 class QPlainTextEdit;

@@ -6,7 +6,7 @@
 #include "host/in_memory_host.h"
 #include "platform/dialogs.h"
 #include "seller/authoring/applet.h"
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 #include "support/temp_home.h"
 
 using namespace tendrel;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "platform/dialogs.h"
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 #include "support/temp_home.h"
 
 using namespace tendrel;

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the shell tests: a host probe with scripted answers and a way to
 // act on the modal window a call is about to open.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTimer>
 #include <functional>
@@ -25,6 +27,15 @@ class FakeProbe : public tendrel::HostProbe {
     return std::move(host);
   }
 };
+
+// The control of the window named `name`, found as a user-level test would
+// find it; a failure (and null) when there is none.
+template <typename T = QWidget>
+T* Control(const QObject& window, const char* name) {
+  T* control = window.findChild<T*>(QString::fromUtf8(name));
+  if (control == nullptr) ADD_FAILURE() << "no control named " << name;
+  return control;
+}
 
 // Runs `act` on the next modal window once it is up (polling every 10 ms,
 // for at most 5 s).

@@ -1,4 +1,4 @@
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 
 #include <climits>
 #include <optional>

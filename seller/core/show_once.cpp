@@ -1,6 +1,6 @@
-#include "seller/shell/show_once.h"
+#include "seller/core/show_once.h"
 
-#include "seller/shell/settings.h"
+#include "seller/core/settings.h"
 
 namespace tendrel {
 

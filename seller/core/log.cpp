@@ -1,0 +1,5 @@
+#include "seller/core/log.h"
+
+namespace tendrel {
+Q_LOGGING_CATEGORY(lcSeller, "tendrel.seller")
+}  // namespace tendrel
