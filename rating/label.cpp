@@ -3,8 +3,10 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "host/host_calls.h"
 #include "host/host_editor.h"
 #include "platform/dialogs.h"
+#include "rating/log.h"
 
 namespace tendrel {
 
@@ -41,23 +43,27 @@ std::string PrepareLogoFile() {
 void InsertRatingLabel(HostEditor* host, UserDialogs& dialogs, const LabelInsertion& insertion) {
   try {
     if (!host) throw EHostError("Marquill could not be reached.");
-    if (LowerCase(host->CallText("IsOpenDoc")) == "false") {
+    HostCalls calls(*host);
+    if (LowerCase(calls.IsOpenDoc()) == "false") {
       dialogs.Error("There is no open file in Marquill. A new file will be created.");
-      host->Invoke("OpenNewFile", {});
+      calls.OpenNewFile();
     }
-    host->Invoke("puttexthead", {insertion.label});
+    calls.PutTextHead(insertion.label);
     if (insertion.addImage) {
-      host->Invoke("TEXT_INSERTBEFORESLASHBODYTAG", {insertion.logoLink});
-      while (host->CallText("GetWorkDir").empty()) {
+      calls.InsertBeforeSlashBodyTag(insertion.logoLink);
+      while (calls.GetWorkDir().empty()) {
         dialogs.Error("The current document in Marquill is not saved. Press OK to save it.");
         if (insertion.forceSave) insertion.forceSave(*host);
-        else host->Invoke("forcesave", {});
+        else calls.ForceSave();
       }
       const std::string logo = insertion.logoFile ? insertion.logoFile() : PrepareLogoFile();
-      host->Invoke("copyfiles", {logo});
+      calls.CopyFiles(logo);
     }
-  } catch (...) {
+  } catch (const std::exception& e) {
     // Whatever failed, the wizard closes; the host shows the document as it is.
+    qCWarning(lcRating) << "the rating label was not inserted whole:" << e.what();
+  } catch (...) {
+    qCWarning(lcRating) << "the rating label was not inserted whole: an unknown failure";
   }
 }
 

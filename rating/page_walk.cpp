@@ -32,11 +32,22 @@ void PageWalk::Next(const std::function<void()>& submit) {
   } else {
     ShowNext();
   }
+  AfterForward();
+}
+
+void PageWalk::AfterForward() {
   backEnabled_ = true;
   if (page_ == kPageFinish) {
     nextVisible_ = false;
     finishVisible_ = true;
   }
+}
+
+void PageWalk::Submitted(bool sent) {
+  MarkSubmitted();
+  ShowNext();
+  if (sent) ShowNext();
+  AfterForward();
 }
 
 void PageWalk::Back() {

@@ -45,7 +45,8 @@ class PageWalk {
   bool finishVisible() const { return finishVisible_; }
 
   // The Next button. On the submission page, until a submission has been
-  // attempted, runs submit instead of moving (submit moves on itself).
+  // attempted, runs submit instead of moving: the submission may end later,
+  // and then moves on itself through Submitted.
   void Next(const std::function<void()>& submit);
   void Back();
   // Individual mode on for good, and on to the first single-theme page.
@@ -54,12 +55,16 @@ class PageWalk {
   void MarkSubmitted() { submitted_ = true; }
   // The next page in order (the submission's own moves).
   void ShowNext();
+  // The submission has ended: marked, on to tabEmail and, when the rating
+  // went out, on to tabFinish, the buttons as Next leaves them.
+  void Submitted(bool sent);
   // Straight to a page, the buttons as a walk to it leaves them (for
   // showing a page on its own; the walk's rules are not applied).
   void JumpTo(int page);
 
  private:
   void Show(int page);
+  void AfterForward();
   int page_ = kPageIntro;
   bool individual_ = false;
   bool submitted_ = false;

@@ -1,6 +1,8 @@
 #include "rating/submission.h"
 
 #include "platform/dialogs.h"
+#include "platform/qt/step_runner.h"
+#include "rating/log.h"
 
 namespace tendrel {
 
@@ -22,6 +24,7 @@ bool CurlRatingLink::Connect(InetError* error) {
     t.stallMs = config_.stallTimeoutMs;
     t.totalMs = kKestrelTotalTimeoutMs;
     session_ = std::make_unique<InetSession>("Kestrel", t);
+    session_->SetAbort(abort_);
   }
   if (!connected_) connected_ = session_->Probe(BaseURL() + "/", error);
   return connected_;
@@ -53,6 +56,11 @@ bool CurlRatingLink::Send(const std::string& header, const std::string& body,
   return ok;
 }
 
+void CurlRatingLink::SetAbort(std::function<bool()> abort) {
+  abort_ = std::move(abort);
+  if (session_) session_->SetAbort(abort_);
+}
+
 void CurlRatingLink::Disconnect() {
   request_.reset();
   connected_ = false;
@@ -61,69 +69,160 @@ void CurlRatingLink::Disconnect() {
 
 // ---- RatingSubmission ----
 
-RatingSubmission::RatingSubmission(RatingLink& link, SubmissionView& view, UserDialogs& dialogs,
-                                   std::string email, std::function<void()> writeReport)
-    : link_(link), view_(view), dialogs_(dialogs), email_(std::move(email)),
+RatingSubmission::RatingSubmission(RatingLink& link, StepRunner& runner, SubmissionView& view,
+                                   UserDialogs& dialogs, std::string email, std::function<void()> writeReport)
+    : link_(link), runner_(runner), view_(view), dialogs_(dialogs), email_(std::move(email)),
       writeReport_(std::move(writeReport)) {}
 
-bool RatingSubmission::Send(const std::string& body) {
+RatingSubmission::~RatingSubmission() { Abandon(); }
+
+bool RatingSubmission::Send(const std::string& body, std::function<void(bool sent)> done) {
+  if (busy_ || runner_.busy()) return false;
+  busy_ = true;
+  ++serial_;
+  done_ = std::move(done);
+  body_ = body;
+  reply_.clear();
+  lastError_ = {};
   view_.SetStatus("Attempting to connect to SafeSurf.");
   view_.ShowProgress();
-  view_.Pump();
-  if (!Connect()) {
-    // The window stays up with the outcome until the author closes it.
-    view_.SetStatus("Unable to Connect.");
+  // The connector, on the worker.
+  const bool started = runner_.Start(
+      [this](StepControl& step) {
+        link_.SetAbort(step.CancelCheck());
+        InetError error;
+        const bool ok = link_.Connect(&error);
+        stepError_ = error;
+        return QVariant(ok);
+      },
+      [this](const QVariant& connected) { Connected(connected.toBool()); });
+  if (!started) {
+    busy_ = false;
+    done_ = {};
     return false;
+  }
+  return true;
+}
+
+void RatingSubmission::Connected(bool ok) {
+  const std::uint64_t serial = serial_;
+  lastError_ = stepError_;
+  if (!ok) {
+    Log("no connection to the registration server", lastError_);
+    dialogs_.Error("Could Not Connect To Server");
+    if (serial != serial_) return;
+    // The memo's first line asks the author to mail the text below it, so
+    // the text must be there; the window stays up with the outcome.
+    if (writeReport_) writeReport_();
+    view_.SetStatus("Unable to Connect.");
+    End(false);
+    return;
   }
   view_.SetStatus("Sending Information to SafeSurf.");
   view_.SetBar(1);
-  view_.Pump();
-  const std::string reply = Post(body);
-  view_.SetStatus("Information Sent. Closing connection.");
-  view_.SetBar(4);
-  view_.Pump();
-  Disconnect();
-  view_.SetBar(5);
-  view_.CloseProgress();
-  return reply != "ERROR";
+  Post();
 }
 
-bool RatingSubmission::Connect() {
-  lastError_ = {};
-  if (link_.Connect(&lastError_)) return true;
-  dialogs_.Error("Could Not Connect To Server");
-  return false;
-}
-
-std::string RatingSubmission::Post(const std::string& body) {
+// The poster: the request is made here, sent and answered on the worker.
+void RatingSubmission::Post() {
+  const std::uint64_t serial = serial_;
   const bool opened = link_.OpenRequest("POST", kRegistrationObject);
   view_.SetBar(2);
   if (!opened) {
+    Log("the registration request could not be made");
     dialogs_.Error("Error while opening http session.");
+    if (serial != serial_) return;
     // Nothing went out: the author must still be able to mail the rating.
-    return SendFailed();
+    SendFailed("");
+    return;
   }
-  if (link_.Offline()) return SendFailed();
-  std::string reply;
-  const bool ok = link_.Send(
-      kFormContentType, body,
-      [this] { view_.SetBar(3); },  // the bar paints itself; no events run inside the exchange
-      &reply, &lastError_);
-  // A refusal from the server leaves the author where a failed send does: with
-  // the report to mail.
-  if (!ok || reply == "ERROR") return SendFailed();
-  return reply;
+  if (link_.Offline()) {
+    SendFailed("the machine is offline");
+    return;
+  }
+  const bool started = runner_.Start(
+      [this](StepControl& step) {
+        link_.SetAbort(step.CancelCheck());
+        std::string reply;
+        InetError error;
+        const bool ok = link_.Send(
+            kFormContentType, body_, [&step] { step.Report(3); }, &reply, &error);
+        reply_ = std::move(reply);
+        stepError_ = error;
+        return QVariant(ok);
+      },
+      [this](const QVariant& sent) { Posted(sent.toBool()); },
+      [this](int position, const QString&) { view_.SetBar(position); });
+  if (!started) SendFailed("the send could not start");
 }
 
-std::string RatingSubmission::SendFailed() {
+void RatingSubmission::Posted(bool ok) {
+  lastError_ = stepError_;
+  if (!ok) {
+    SendFailed("the rating could not be sent");
+  } else if (reply_ == "ERROR") {
+    // A refusal from the server leaves the author where a failed send does:
+    // with the report to mail.
+    SendFailed("the registration server answered ERROR");
+  } else {
+    Close(true);
+  }
+}
+
+void RatingSubmission::SendFailed(const std::string& why) {
+  const std::uint64_t serial = serial_;
+  if (!why.empty()) Log(why, lastError_);
   if (writeReport_) writeReport_();
   dialogs_.Warn(
       "Could not send HTTP request. Either you are not online or an error has occured.\r\n"
       "Please register your site with SafeSurf next time you go online by sending the text on the "
       "following page to " + email_);
-  return "ERROR";
+  if (serial != serial_) return;
+  Close(false);
 }
 
-void RatingSubmission::Disconnect() { link_.Disconnect(); }
+// The disconnector, on the worker.
+void RatingSubmission::Close(bool sent) {
+  view_.SetStatus("Information Sent. Closing connection.");
+  view_.SetBar(4);
+  const bool started = runner_.Start(
+      [this](StepControl&) {
+        link_.Disconnect();
+        return QVariant();
+      },
+      [this, sent](const QVariant&) { Closed(sent); });
+  if (!started) Closed(sent);
+}
+
+void RatingSubmission::Closed(bool sent) {
+  view_.SetBar(5);
+  view_.CloseProgress();
+  End(sent);
+}
+
+void RatingSubmission::End(bool sent) {
+  busy_ = false;
+  std::function<void(bool)> done = std::move(done_);
+  done_ = {};
+  if (done) done(sent);
+}
+
+void RatingSubmission::Abandon() {
+  if (!busy_) return;
+  ++serial_;
+  busy_ = false;
+  done_ = {};
+  runner_.Stop();
+}
+
+void RatingSubmission::Log(const std::string& what, const InetError& error) const {
+  if (error) {
+    qCWarning(lcRating).noquote() << QString::fromStdString(what) + ": " + QString::fromStdString(error.text) +
+                                         " (" + QString::number(error.code) + ", " +
+                                         QString::fromStdString(error.detail) + ")";
+  } else {
+    qCWarning(lcRating).noquote() << QString::fromStdString(what);
+  }
+}
 
 }  // namespace tendrel

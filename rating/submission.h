@@ -1,7 +1,10 @@
 #pragma once
 // Registering a rating with SafeSurf: the form goes to the registration
 // script by HTTP POST, with a progress window; when the post cannot be made
-// the report is written for the author to mail.
+// the report is written for the author to mail. The blocking steps (connect,
+// send, disconnect) run on a StepRunner's worker thread; statuses, the bar,
+// dialogs and the report happen on the UI thread between them.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +14,7 @@
 
 namespace tendrel {
 
+class StepRunner;
 class UserDialogs;
 
 // The HTTP exchange in its steps. The program uses CurlRatingLink; tests put
@@ -33,6 +37,9 @@ class RatingLink {
                     const std::function<void()>& answered, std::string* reply, InetError* error) = 0;
   // Ends the request, the connection and the session.
   virtual void Disconnect() = 0;
+  // Connect and Send run on a worker thread and give up, cancelled, once
+  // abort answers true (asked from that thread). Set between exchanges.
+  virtual void SetAbort(std::function<bool()> abort) { (void)abort; }
 };
 
 // The registration server over libcurl: http://host:port, agent "Kestrel",
@@ -47,6 +54,7 @@ class CurlRatingLink : public RatingLink {
   bool Send(const std::string& header, const std::string& body, const std::function<void()>& answered,
             std::string* reply, InetError* error) override;
   void Disconnect() override;
+  void SetAbort(std::function<bool()> abort) override;
 
   // "http://host:port" (IPv6 addresses in brackets).
   std::string BaseURL() const;
@@ -56,9 +64,10 @@ class CurlRatingLink : public RatingLink {
   std::unique_ptr<InetSession> session_;
   bool connected_ = false;
   std::unique_ptr<HttpRequest> request_;
+  std::function<bool()> abort_;
 };
 
-// The progress window and the message pump, as the sequence sees them.
+// The progress window, as the sequence sees it.
 class SubmissionView {
  public:
   virtual ~SubmissionView() = default;
@@ -66,8 +75,6 @@ class SubmissionView {
   virtual void SetBar(int position) = 0;  // 0 .. 5
   virtual void ShowProgress() = 0;
   virtual void CloseProgress() = 0;
-  // Lets pending window messages run, so the progress window repaints.
-  virtual void Pump() = 0;
 };
 
 inline constexpr char kRegistrationObject[] = "/cgi-bin/super.pl";
@@ -75,30 +82,55 @@ inline constexpr char kFormContentType[] = "Content-Type: application/x-www-form
 
 class RatingSubmission {
  public:
-  // writeReport appends the report to the memo.
-  RatingSubmission(RatingLink& link, SubmissionView& view, UserDialogs& dialogs, std::string email,
-                   std::function<void()> writeReport);
+  // writeReport appends the report to the memo. The link's blocking calls
+  // run on runner, which must outlive this object.
+  RatingSubmission(RatingLink& link, StepRunner& runner, SubmissionView& view, UserDialogs& dialogs,
+                   std::string email, std::function<void()> writeReport);
+  ~RatingSubmission();
+  RatingSubmission(const RatingSubmission&) = delete;
+  RatingSubmission& operator=(const RatingSubmission&) = delete;
 
-  // The sender: true when the exchange counts as sent.
-  bool Send(const std::string& body);
-  // The connector: true when a connection exists.
-  bool Connect();
-  // The poster: the reply, or "ERROR" when the request could not be made,
-  // sent or answered in full (the report has then been written).
-  std::string Post(const std::string& body);
-  // The disconnector.
-  void Disconnect();
+  // The sender. Starts the exchange and returns at once; done runs later, on
+  // this thread, with true when the exchange counts as sent. False (and
+  // nothing starts) while an exchange is under way.
+  bool Send(const std::string& body, std::function<void(bool sent)> done);
+  // From Send until done has been called.
+  bool busy() const { return busy_; }
+  // Ends the exchange under way for good: the transfer is cancelled and
+  // waited for, nothing more is shown and done never runs. For closing the
+  // window in the middle of a step.
+  void Abandon();
 
   // Why the last exchange failed, for logs.
   const InetError& lastError() const { return lastError_; }
 
  private:
-  std::string SendFailed();
+  // The steps in their order; each runs on the UI thread when the one before
+  // has ended.
+  void Connected(bool ok);
+  void Post();
+  void Posted(bool ok);
+  void Close(bool sent);
+  void Closed(bool sent);
+  // The report and the warning; the exchange then counts as not sent.
+  void SendFailed(const std::string& why);
+  void End(bool sent);
+  void Log(const std::string& what, const InetError& error = {}) const;
+
   RatingLink& link_;
+  StepRunner& runner_;
   SubmissionView& view_;
   UserDialogs& dialogs_;
   std::string email_;
   std::function<void()> writeReport_;
+  std::function<void(bool)> done_;
+  bool busy_ = false;
+  // Counts exchanges and abandonments: a step that finds it changed after a
+  // dialog stops there.
+  std::uint64_t serial_ = 0;
+  std::string body_;
+  std::string reply_;      // written by the send step, read after it
+  InetError stepError_;    // likewise
   InetError lastError_;
 };
 

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
 #include <QSocketNotifier>
@@ -17,6 +19,7 @@
 #include "host/dbus_host_editor.h"
 #include "host/marquill_running.h"
 #include "platform/qt/qt_dialogs.h"
+#include "rating/form_body.h"
 #include "rating/kestrel_config.h"
 #include "rating/levels.h"
 #include "rating/page_walk.h"
@@ -53,7 +56,7 @@ void CloseOnTerm(QWidget* form) {
 // Pictures of the pages, for looking at the layout: KESTREL_SCREENSHOTS=dir
 // writes page-00.png ... page-16.png there (and each category page once more
 // with its slider at the top, page-NN-max.png, for the longest texts) and
-// ends the program.
+// ends the program; page-15-report.png shows the memo with a report in it.
 void ScreenshotPages(tendrel::TfrmMain* form, const QString& dir) {
   QDir().mkpath(dir);
   auto shoot = [form, &dir](const QString& name) {
@@ -74,6 +77,16 @@ void ScreenshotPages(tendrel::TfrmMain* form, const QString& dir) {
       shoot(QStringLiteral("page-%1-max.png").arg(number));
       trk->setValue(start);
     }
+  }
+  // The memo as a failed submission leaves it, with the report to mail.
+  auto* memo = form->findChild<QPlainTextEdit*>(QStringLiteral("txtEmail"));
+  auto* name = form->findChild<QLineEdit*>(QStringLiteral("txtUserName"));
+  if (memo && name) {
+    name->setText(QStringLiteral("Ann Lee"));
+    for (const std::string& line : tendrel::BuildReport(form->CurrentRating()))
+      memo->appendPlainText(QString::fromStdString(line));
+    form->OpenPage(tendrel::kPageEmail);
+    shoot(QStringLiteral("page-15-report.png"));
   }
   // The progress window as it looks during a submission.
   tendrel::TfrmSendInfo* info = form->sendInfo();

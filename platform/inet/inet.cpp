@@ -6,10 +6,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
+#include "platform/inet/inet_log.h"
+
 namespace tendrel {
+
+Q_LOGGING_CATEGORY(lcInet, "tendrel.inet")
 
 namespace {
 
@@ -34,7 +40,11 @@ struct Exchange {
   curl_off_t lastDown = -1, lastUp = -1;
   Clock::time_point lastActivity = Clock::now();
   bool stalled = false;
+  // Cancellation from another thread.
+  const InetAbort* abort = nullptr;
 };
+
+bool AbortAsked(const InetAbort& abort) { return abort && abort(); }
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* x = static_cast<Exchange*>(user);
@@ -65,6 +75,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 
 int OnProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
   auto* x = static_cast<Exchange*>(user);
+  if (x->abort && AbortAsked(*x->abort)) return 1;  // aborts the transfer: cancelled
   const Clock::time_point now = Clock::now();
   curl_off_t connected = 0;
   curl_easy_getinfo(x->curl, CURLINFO_CONNECT_TIME_T, &connected);
@@ -142,7 +153,8 @@ class Easy {
   char* errorBuffer() { return errorBuffer_; }
 
   // The options every exchange shares: agent, time-outs, verified TLS, no signals.
-  void Common(const std::string& agent, const InetTimeouts& t, const std::string& url, Exchange* x) {
+  void Common(const std::string& agent, const InetTimeouts& t, const InetAbort& abort, const std::string& url,
+              Exchange* x) {
     curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl_, CURLOPT_USERAGENT, agent.c_str());
@@ -156,6 +168,7 @@ class Easy {
     if (IsLoopbackHost(UrlHost(url))) curl_easy_setopt(curl_, CURLOPT_NOPROXY, "*");
     x->curl = curl_;
     x->stallMs = t.stallMs;
+    x->abort = &abort;
     curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, OnProgress);
     curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, x);
@@ -180,6 +193,13 @@ void InternalError(InetError* error, const std::string& detail) {
   error->code = kInetInternalError;
   error->text = InetErrorText(kInetInternalError);
   error->detail = detail;
+}
+
+void Cancelled(InetError* error) {
+  if (!error) return;
+  error->code = kInetOperationCancelled;
+  error->text = InetErrorText(kInetOperationCancelled);
+  error->detail = "cancelled before the exchange began";
 }
 
 }  // namespace
@@ -214,13 +234,17 @@ InetSession::InetSession(std::string agent, InetTimeouts timeouts)
 InetSession::~InetSession() = default;
 
 bool InetSession::Probe(const std::string& url, InetError* error) {
+  if (AbortAsked(abort_)) {
+    Cancelled(error);
+    return false;
+  }
   Easy easy;
   if (!easy.get()) {
     InternalError(error, "libcurl could not start an exchange");
     return false;
   }
   Exchange x;
-  easy.Common(agent_, timeouts_, url, &x);
+  easy.Common(agent_, timeouts_, abort_, url, &x);
   curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L);
   const CURLcode rc = curl_easy_perform(easy.get());
   if (rc != CURLE_OK) {
@@ -235,6 +259,10 @@ bool InetSession::Perform(const HttpRequest& request, HttpReply* reply, InetErro
   HttpReply scratch;
   if (!reply) reply = &scratch;
   *reply = HttpReply{};
+  if (AbortAsked(abort_)) {
+    Cancelled(error);
+    return false;
+  }
   Easy easy;
   if (!easy.get()) {
     InternalError(error, "libcurl could not start an exchange");
@@ -243,7 +271,7 @@ bool InetSession::Perform(const HttpRequest& request, HttpReply* reply, InetErro
   Exchange x;
   x.reply = reply;
   x.answerStarted = &answerStarted;
-  easy.Common(agent_, timeouts_, request.url, &x);
+  easy.Common(agent_, timeouts_, abort_, request.url, &x);
   CURL* c = easy.get();
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &x);
@@ -307,7 +335,10 @@ bool IsLoopbackHost(const std::string& hostIn) {
 bool InetIsOffline(const std::string& host) {
   if (!host.empty() && IsLoopbackHost(host)) return false;
   ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return false;  // unknown: online
+  if (getifaddrs(&list) != 0) {
+    qCDebug(lcInet) << "the network interfaces could not be listed:" << std::strerror(errno) << "- counted online";
+    return false;  // unknown: online
+  }
   bool any = false, up = false;
   for (ifaddrs* a = list; a; a = a->ifa_next) {
     if (!a->ifa_addr) continue;

@@ -66,6 +66,10 @@ struct HttpReply {
 // Called once when the server has begun to answer (the request went out whole).
 using InetAnswerStarted = std::function<void()>;
 
+// Asked from within a transfer, on the transfer's thread, at least about once
+// a second: true ends the exchange with kInetOperationCancelled.
+using InetAbort = std::function<bool()>;
+
 class InetSession {
  public:
   // agent: the User-Agent of every request.
@@ -75,6 +79,11 @@ class InetSession {
   InetSession& operator=(const InetSession&) = delete;
 
   const InetTimeouts& timeouts() const { return timeouts_; }
+
+  // Lets another thread end this session's exchanges: Probe and Perform ask
+  // abort while they wait and give up when it answers true (also before they
+  // begin). Set it before an exchange starts, not during one.
+  void SetAbort(InetAbort abort) { abort_ = std::move(abort); }
 
   // Makes a connection to the server of url (and for https the TLS handshake)
   // within the connect time-out, and lets it go again. False with the error
@@ -90,6 +99,7 @@ class InetSession {
  private:
   std::string agent_;
   InetTimeouts timeouts_;
+  InetAbort abort_;
 };
 
 // The machine is offline only when the system lists network interfaces and

@@ -3,29 +3,30 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QFrame>
-#include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QStackedWidget>
+#include <vector>
 
 #include "common/file_error.h"
 #include "common/files.h"
 #include "host/host_calls.h"
-#include "platform/qt/minimised.h"
 #include "host/host_editor.h"
 #include "host/plugin_message.h"
 #include "platform/dialogs.h"
+#include "platform/qt/centre.h"
+#include "platform/qt/minimised.h"
+#include "platform/qt/page_builder.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/step_runner.h"
 #include "rating/form_body.h"
 #include "rating/label.h"
+#include "rating/log.h"
 #include "rating/submission.h"
 
 namespace tendrel {
@@ -41,7 +42,8 @@ constexpr int kPageHeight = 249;
 constexpr int kLeft = 136;
 constexpr int kColumn = kClientWidth - kLeft - 8;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// A place in the column beside the picture.
+constexpr QRect Col(int top, int height) { return QRect(kLeft, top, kColumn, height); }
 
 QFont FormFont() {
   QFont f(QStringLiteral("DejaVu Sans"));
@@ -50,44 +52,121 @@ QFont FormFont() {
   return f;
 }
 
-QLabel* Text(QWidget* parent, const QString& text, const QRect& where, bool wrap = true) {
-  auto* l = new QLabel(text, parent);
-  l->setTextFormat(Qt::PlainText);
-  l->setWordWrap(wrap);
-  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  l->setGeometry(where);
-  return l;
-}
+// ---- the pages, in page-control order; the category pages come from
+// CategoryRows ----
 
-QLabel* Heading(QWidget* parent, const QString& text, const QRect& where) {
-  QLabel* l = Text(parent, text, where, false);
-  QFont f = l->font();
-  f.setBold(true);
-  f.setPointSize(9);
-  l->setFont(f);
-  return l;
-}
+const PageControl kIntroRows[] = {
+    {Ctl::Text, "",
+     "The SafeSurf Rating Standard is a voluntary rating system designed to protect children on the Internet and "
+     "the rights of their parents to decide what their children see, while respecting the freedom of those who "
+     "publish.",
+     Col(16, 84)},
+    {Ctl::Text, "",
+     "In the following pages, please select the appropriate rating levels for your site by moving the slider bar "
+     "on each page.",
+     Col(108, 60)},
+};
 
-void CentreOnScreen(QWidget* w) {
-  QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-  if (!s) return;
-  const QRect area = s->availableGeometry();
-  w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
+// lblExamples gets the example addresses for %1 and %2.
+const PageControl kUserInfoRows[] = {
+    {Ctl::Caption, "", "This rating is for", Col(8, 16)},
+    {Ctl::Combo, "cmbSiteType", "", Col(25, 22)},
+    {Ctl::Text, "", "Enter the Web Page or Web Site Directoty to be rated", Col(52, 30)},
+    {Ctl::Edit, "txtSiteURL", "http://", Col(82, 22)},
+    {Ctl::Text, "lblExamples",
+     "Site directory entries should end with a slash \"/\", for example %1 ; a single page looks like %2",
+     Col(108, 64)},
+    {Ctl::Caption, "", "Enter the title of the Web Page or Web Site", Col(176, 16)},
+    {Ctl::Edit, "txtSiteTitle", "", Col(193, 22)},
+};
+
+const PageControl kAddButtonRows[] = {
+    {Ctl::Text, "",
+     "You can automatically add the following image to your web page. Just select the \"Add Image\" option below. "
+     "The image will be added at the end of your document.",
+     Col(8, 72)},
+    {Ctl::Image, "imgLogo", ":/file/ssurf.gif", QRect(kLeft + (kColumn - 88) / 2, 86, 88, 31)},
+    {Ctl::Text, "", "The image itself will be saved into the same directory as the current document.", Col(128, 44)},
+    {Ctl::Check, "chkAddImage", "Add Image", Col(180, 20), "", kCtlChecked},
+};
+
+const PageControl kSubmitRows[] = {
+    {Ctl::Text, "",
+     "SafeSurf requires to you submit to them the information about your site. Please fill in the information "
+     "below and press next to submit the information.",
+     Col(8, 72)},
+    {Ctl::Caption, "", "Enter your name", Col(88, 16)},
+    {Ctl::Edit, "txtUserName", "", Col(105, 22)},
+    {Ctl::Caption, "", "Enter your email address", Col(138, 16)},
+    {Ctl::Edit, "txtUserEmail", "", Col(155, 22)},
+};
+
+const PageControl kEmailRows[] = {
+    {Ctl::Memo, "txtEmail", "", Col(8, 198)},
+    {Ctl::Button, "btnSave", "&Save as File", QRect(kLeft, 214, 100, 25)},
+};
+
+// lblMoreInfo gets SafeSurf's home page for %1.
+const PageControl kFinishRows[] = {
+    {Ctl::Text, "", "Press the finish button to insert the SafeSurf Rating into the current document.", Col(16, 48)},
+    {Ctl::Text, "lblMoreInfo",
+     "For more information about SafeSurf and its rating system, visit SafeSurf's web page at %1", Col(76, 60)},
+};
+
+const PageControl kFooterRows[] = {
+    {Ctl::Rule, "", "", QRect(8, 0, kClientWidth - 16, 2)},
+    {Ctl::Button, "BackButt", "<< &Back", QRect(160, 10, 75, 25)},
+    {Ctl::Button, "NextButt", "&Next >>", QRect(240, 10, 75, 25)},
+    {Ctl::Button, "FinishButt", "&Finish", QRect(240, 10, 75, 25)},
+    {Ctl::Button, "CancelButt", "&Cancel", QRect(334, 10, 75, 25)},
+};
+
+// A category's page: its heading, a "Level " frame with the slider and the
+// captions at its ends, and a "Description " frame. The combined category
+// has a note under its heading and the button for individual ratings.
+std::vector<PageControl> CategoryRows(int category) {
+  const Category& c = CategoryAt(category);
+  const bool age = category == kAgeCategory;
+  const bool combined = category == kCombinedCategory;
+  const QString code = Q(std::string(c.code));
+  const QString level = QStringLiteral("grp%1Level").arg(code);
+  const QString description = QStringLiteral("grp%1Desc").arg(code);
+  const int top = combined ? 70 : 32;
+  const int levelHeight = 70;
+  const int inner = kColumn - 16;
+  const int descTop = top + levelHeight + 4;
+  const int descBottom = combined ? 212 : kPageHeight - 6;
+
+  std::vector<PageControl> rows;
+  rows.push_back({Ctl::Heading, "", Q(std::string(c.heading)), Col(combined ? 6 : 8, 18)});
+  if (combined)
+    rows.push_back({Ctl::Text, "",
+                    "This rating can be used to cover three themes with a single rating. To set individual "
+                    "ratings, click the button below.",
+                    Col(25, 44)});
+  rows.push_back({Ctl::Group, level, "Level ", Col(top, levelHeight)});
+  rows.push_back({Ctl::Slider, "trk" + code, "", QRect(8, 18, inner, 26), level});
+  rows.push_back({Ctl::Caption, QStringLiteral("lbl%1Low").arg(code), age ? "All Ages" : "0",
+                  QRect(8, 46, inner / 2, 16), level});
+  rows.push_back({Ctl::Caption, QStringLiteral("lbl%1High").arg(code), age ? "Explicitly for Adults" : "9",
+                  QRect(8 + inner / 2, 46, inner / 2, 16), level, kCtlAlignRight});
+  rows.push_back({Ctl::Group, description, "Description ", Col(descTop, descBottom - descTop)});
+  rows.push_back({Ctl::Text, QStringLiteral("lbl%1Desc").arg(code), "",
+                  QRect(8, 18, inner, descBottom - descTop - 22), description});
+  if (combined)
+    rows.push_back({Ctl::Button, "btnSetIndividual", "Set Individual Ratings",
+                    QRect(kLeft + (kColumn - 150) / 2, 217, 150, 25)});
+  return rows;
 }
 
 // The progress window as the submission sees it.
 class SendInfoView : public SubmissionView {
  public:
   explicit SendInfoView(TfrmSendInfo* w) : w_(w) {}
-  void SetStatus(const std::string& text) override { w_->lblInfo->setText(Q(text)); }
-  void SetBar(int position) override { w_->SendProgBar->setValue(position); }
-  void ShowProgress() override {
-    CentreOnScreen(w_);
-    w_->show();
-    w_->raise();
-  }
+  void SetStatus(const std::string& text) override { w_->SetStatus(Q(text)); }
+  void SetBar(int position) override { w_->SetPosition(position); }
+  void ShowProgress() override { w_->ShowCentred(); }
   void CloseProgress() override { w_->hide(); }
-  void Pump() override { QCoreApplication::processEvents(); }
 
  private:
   TfrmSendInfo* w_;
@@ -99,55 +178,49 @@ constexpr std::array<SliderSlot, kCategoryCount> kSliderSlots = {
     &TfrmMain::trk004Change, &TfrmMain::trk005Change, &TfrmMain::trk006Change, &TfrmMain::trk007Change,
     &TfrmMain::trk008Change, &TfrmMain::trk009Change, &TfrmMain::trk00AChange};
 
+template <typename T>
+T* Made(const PageControls& made, const char* name) {
+  T* w = made.get<T>(QString::fromLatin1(name));
+  Q_ASSERT(w);
+  return w;
+}
+
 }  // namespace
 
 // ---- WizardPicture ----
 
 QString WizardBitmapName(int screenDepth) {
-  return screenDepth > 8 ? QStringLiteral("FULLWIZ") : QStringLiteral("STDWIZ");
+  return Q(BitmapForDepth(screenDepth, "STDWIZ", "FULLWIZ"));
 }
 
-WizardPicture::WizardPicture(QWidget* parent) : QWidget(parent) { resize(120, 232); }
+WizardPicture::WizardPicture(QWidget* parent) : KeyedPicture(parent) { resize(120, 232); }
 
-void WizardPicture::paintEvent(QPaintEvent*) {
+void WizardPicture::paintEvent(QPaintEvent* event) {
   if (onPaint) onPaint(this);
-  if (drawing_.isEmpty()) return;
-  QImage image(QStringLiteral(":/bitmap/") + drawing_);
-  if (image.isNull()) return;
-  if (size() != image.size()) resize(image.size());
-  // The bottom-left pixel's colour is the see-through one.
-  image = image.convertToFormat(QImage::Format_ARGB32);
-  const QRgb clear = image.pixel(0, image.height() - 1);
-  const QRgb back = palette().color(backgroundRole()).rgba();
-  for (int y = 0; y < image.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x)
-      if (line[x] == clear) line[x] = back;
-  }
-  QPainter p(this);
-  p.drawImage(0, 0, image);
+  KeyedPicture::paintEvent(event);
 }
 
-void WizardPicture::Draw(const QString& resource) { drawing_ = resource; }
+void WizardPicture::Draw(const QString& resource) { SetBitmapResource(S(resource)); }
 
 // ---- TfrmSendInfo ----
 
+namespace {
+ProgressWindowSetup SendInfoSetup() {
+  ProgressWindowSetup s;
+  s.objectName = QStringLiteral("frmSendInfo");
+  s.title = QStringLiteral("Sending Information");
+  s.size = QSize(322, 84);
+  s.minimum = 0;
+  s.maximum = 5;
+  s.labelName = QStringLiteral("lblInfo");
+  s.barName = QStringLiteral("SendProgBar");
+  return s;
+}
+}  // namespace
+
 TfrmSendInfo::TfrmSendInfo(QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-  setObjectName(QStringLiteral("frmSendInfo"));
-  setWindowTitle(QStringLiteral("Sending Information"));
+    : ProgressWindow(SendInfoSetup(), parent), lblInfo(label()), SendProgBar(bar()) {
   setFont(FormFont());
-  setFixedSize(322, 84);
-  lblInfo = new QLabel(this);
-  lblInfo->setObjectName(QStringLiteral("lblInfo"));
-  lblInfo->setAlignment(Qt::AlignCenter);
-  lblInfo->setGeometry(8, 14, 306, 20);
-  SendProgBar = new QProgressBar(this);
-  SendProgBar->setObjectName(QStringLiteral("SendProgBar"));
-  SendProgBar->setRange(0, 5);
-  SendProgBar->setValue(0);
-  SendProgBar->setTextVisible(false);
-  SendProgBar->setGeometry(16, 46, 290, 18);
 }
 
 // ---- TfrmMain ----
@@ -162,14 +235,18 @@ TfrmMain::TfrmMain(KestrelServices services, QWidget* parent)
   BuildForm();
   frmSendInfo_ = new TfrmSendInfo(this);
   link_ = services_.createLink ? services_.createLink() : std::make_unique<CurlRatingLink>(services_.config);
+  runner_ = std::make_unique<StepRunner>();
+  sendView_ = std::make_unique<SendInfoView>(frmSendInfo_);
+  submission_ = std::make_unique<RatingSubmission>(*link_, *runner_, *sendView_, *services_.dialogs,
+                                                   services_.config.email, [this] { WriteReport(); });
   CentreOnScreen(this);
 }
 
 TfrmMain::~TfrmMain() = default;
 
-QWidget* TfrmMain::AddPage(const char* name) {
+QWidget* TfrmMain::AddPage(const QString& name) {
   auto* page = new QWidget;
-  page->setObjectName(QString::fromLatin1(name));
+  page->setObjectName(name);
   auto* picture = new WizardPicture(page);
   picture->setObjectName(QStringLiteral("PaintBox%1").arg(pagecontrol1_->count() + 1));
   picture->move(8, 8);
@@ -178,64 +255,19 @@ QWidget* TfrmMain::AddPage(const char* name) {
   return page;
 }
 
-void TfrmMain::BuildCategoryPage(QWidget* page, int category, int top) {
+void TfrmMain::SetUpSlider(int category, QSlider* trk) {
   const Category& c = CategoryAt(category);
-  const bool age = category == kAgeCategory;
-  const QString code = Q(std::string(c.code));
-  const int levelHeight = 70;
-
-  auto* level = new QGroupBox(QStringLiteral("Level "), page);
-  level->setGeometry(kLeft, top, kColumn, levelHeight);
-  auto* trk = new QSlider(Qt::Horizontal, level);
-  trk->setObjectName(QStringLiteral("trk") + code);
   trk->setRange(c.minLevel, kMaxLevel);
   trk->setValue(c.minLevel);
   trk->setPageStep(1);
   trk->setSingleStep(1);
   trk->setTickPosition(QSlider::TicksBelow);
   trk->setTickInterval(1);
-  trk->setGeometry(8, 18, kColumn - 16, 26);
-  const QString low = age ? QStringLiteral("All Ages") : QStringLiteral("0");
-  const QString high = age ? QStringLiteral("Explicitly for Adults") : QStringLiteral("9");
-  QLabel* lowLabel = Text(level, low, QRect(8, 46, (kColumn - 16) / 2, 16), false);
-  lowLabel->setObjectName(QStringLiteral("lbl%1Low").arg(code));
-  QLabel* highLabel = Text(level, high, QRect(8 + (kColumn - 16) / 2, 46, (kColumn - 16) / 2, 16), false);
-  highLabel->setObjectName(QStringLiteral("lbl%1High").arg(code));
-  highLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
   trk_[static_cast<size_t>(category)] = trk;
   connect(trk, &QSlider::valueChanged, this, kSliderSlots[static_cast<size_t>(category)]);
-
-  const int descTop = top + levelHeight + 4;
-  const int descBottom = category == kCombinedCategory ? 212 : kPageHeight - 6;
-  auto* desc = new QGroupBox(QStringLiteral("Description "), page);
-  desc->setGeometry(kLeft, descTop, kColumn, descBottom - descTop);
-  QLabel* lbl = Text(desc, QString(), QRect(8, 18, kColumn - 16, descBottom - descTop - 22));
-  lbl->setObjectName(QStringLiteral("lbl%1Desc").arg(code));
-  lblDesc_[static_cast<size_t>(category)] = lbl;
 }
 
-void TfrmMain::BuildForm() {
-  pagecontrol1_ = new QStackedWidget(this);
-  pagecontrol1_->setObjectName(QStringLiteral("pagecontrol1"));
-  pagecontrol1_->setGeometry(0, 0, kClientWidth, kPageHeight);
-
-  // 0 intro
-  QWidget* p = AddPage("intro");
-  Text(p,
-       QStringLiteral("The SafeSurf Rating Standard is a voluntary rating system designed to protect "
-                      "children on the Internet and the rights of their parents to decide what their "
-                      "children see, while respecting the freedom of those who publish."),
-       QRect(kLeft, 16, kColumn, 84));
-  Text(p,
-       QStringLiteral("In the following pages, please select the appropriate rating levels for your site "
-                      "by moving the slider bar on each page."),
-       QRect(kLeft, 108, kColumn, 60));
-
-  // 1 tabUserInfo
-  p = AddPage("tabUserInfo");
-  Text(p, QStringLiteral("This rating is for"), QRect(kLeft, 8, kColumn, 16), false);
-  cmbSiteType_ = new QComboBox(p);
-  cmbSiteType_->setObjectName(QStringLiteral("cmbSiteType"));
+void TfrmMain::SetUpSiteType() {
   // Leaving the field makes the box select (and report as activated) the item
   // whose text was typed; that text was still typed, not chosen. The first
   // slot on editingFinished runs before the box's own, the second after it.
@@ -247,7 +279,6 @@ void TfrmMain::BuildForm() {
   cmbSiteType_->setInsertPolicy(QComboBox::NoInsert);
   cmbSiteType_->setCompleter(nullptr);
   cmbSiteType_->addItems({QString::fromLatin1(kSiteTypePage), QString::fromLatin1(kSiteTypeDirectory)});
-  cmbSiteType_->setGeometry(kLeft, 25, kColumn, 22);
   // An item chosen (again) from the list names the type; typed text names neither.
   auto chosen = [this](int i) {
     if (keepTypedSiteType_) return;
@@ -256,115 +287,64 @@ void TfrmMain::BuildForm() {
   connect(cmbSiteType_, &QComboBox::activated, this, chosen);
   connect(cmbSiteType_, &QComboBox::currentIndexChanged, this, chosen);
   connect(siteTypeEdit, &QLineEdit::textEdited, this, [this] { siteType_ = SiteType::Typed; });
-  Text(p, QStringLiteral("Enter the Web Page or Web Site Directoty to be rated"), QRect(kLeft, 52, kColumn, 30));
-  txtSiteURL_ = new QLineEdit(QStringLiteral("http://"), p);
-  txtSiteURL_->setObjectName(QStringLiteral("txtSiteURL"));
-  txtSiteURL_->setGeometry(kLeft, 82, kColumn, 22);
-  Text(p,
-       QStringLiteral("Site directory entries should end with a slash \"/\", for example %1 ; "
-                      "a single page looks like %2")
-           .arg(Q(services_.config.ExampleDirectory()), Q(services_.config.ExamplePage())),
-       QRect(kLeft, 108, kColumn, 64));
-  Text(p, QStringLiteral("Enter the title of the Web Page or Web Site"), QRect(kLeft, 176, kColumn, 16), false);
-  txtSiteTitle_ = new QLineEdit(p);
-  txtSiteTitle_->setObjectName(QStringLiteral("txtSiteTitle"));
-  txtSiteTitle_->setGeometry(kLeft, 193, kColumn, 22);
+}
 
-  // 2 .. 12 the categories, in page order
+void TfrmMain::BuildForm() {
+  pagecontrol1_ = new QStackedWidget(this);
+  pagecontrol1_->setObjectName(QStringLiteral("pagecontrol1"));
+  pagecontrol1_->setGeometry(0, 0, kClientWidth, kPageHeight);
+
+  BuildPage(AddPage(QStringLiteral("intro")), kIntroRows);
+
+  PageControls made = BuildPage(AddPage(QStringLiteral("tabUserInfo")), kUserInfoRows);
+  cmbSiteType_ = Made<QComboBox>(made, "cmbSiteType");
+  SetUpSiteType();
+  txtSiteURL_ = Made<QLineEdit>(made, "txtSiteURL");
+  txtSiteTitle_ = Made<QLineEdit>(made, "txtSiteTitle");
+  QLabel* examples = Made<QLabel>(made, "lblExamples");
+  examples->setText(examples->text().arg(Q(services_.config.ExampleDirectory()), Q(services_.config.ExamplePage())));
+
   for (int page = kPage000; page <= kPage00A; ++page) {
     const int category = PageCategory(page);
-    const Category& c = CategoryAt(category);
-    const std::string name(c.pageName);
-    p = AddPage(name.c_str());
-    if (category == kCombinedCategory) {
-      Heading(p, Q(std::string(c.heading)), QRect(kLeft, 6, kColumn, 18));
-      Text(p,
-           QStringLiteral("This rating can be used to cover three themes with a single rating. To set "
-                          "individual ratings, click the button below."),
-           QRect(kLeft, 25, kColumn, 44));
-      BuildCategoryPage(p, category, 70);
-      auto* btn = new QPushButton(QStringLiteral("Set Individual Ratings"), p);
-      btn->setObjectName(QStringLiteral("btnSetIndividual"));
-      btn->setGeometry(kLeft + (kColumn - 150) / 2, 217, 150, 25);
-      connect(btn, &QPushButton::clicked, this, &TfrmMain::btnSetIndividualClick);
-    } else {
-      Heading(p, Q(std::string(c.heading)), QRect(kLeft, 8, kColumn, 18));
-      BuildCategoryPage(p, category, 32);
-    }
+    const std::vector<PageControl> rows = CategoryRows(category);
+    made = BuildPage(AddPage(Q(std::string(CategoryAt(category).pageName))), rows);
+    const QString code = Q(std::string(CategoryAt(category).code));
+    SetUpSlider(category, made.get<QSlider>(QStringLiteral("trk") + code));
+    lblDesc_[static_cast<size_t>(category)] = made.get<QLabel>(QStringLiteral("lbl%1Desc").arg(code));
+    if (category == kCombinedCategory)
+      connect(Made<QPushButton>(made, "btnSetIndividual"), &QPushButton::clicked, this,
+              &TfrmMain::btnSetIndividualClick);
   }
 
-  // 13 tabAddButton
-  p = AddPage("tabAddButton");
-  Text(p,
-       QStringLiteral("You can automatically add the following image to your web page. Just select the "
-                      "\"Add Image\" option below. The image will be added at the end of your document."),
-       QRect(kLeft, 8, kColumn, 72));
-  auto* logo = new QLabel(p);
-  logo->setObjectName(QStringLiteral("imgLogo"));
-  logo->setPixmap(QPixmap(QStringLiteral(":/file/ssurf.gif")));
-  logo->setGeometry(kLeft + (kColumn - 88) / 2, 86, 88, 31);
-  Text(p, QStringLiteral("The image itself will be saved into the same directory as the current document."),
-       QRect(kLeft, 128, kColumn, 44));
-  chkAddImage_ = new QCheckBox(QStringLiteral("Add Image"), p);
-  chkAddImage_->setObjectName(QStringLiteral("chkAddImage"));
-  chkAddImage_->setChecked(true);
-  chkAddImage_->setGeometry(kLeft, 180, kColumn, 20);
+  made = BuildPage(AddPage(QStringLiteral("tabAddButton")), kAddButtonRows);
+  chkAddImage_ = Made<QCheckBox>(made, "chkAddImage");
 
-  // 14 TabSubmit
-  p = AddPage("TabSubmit");
-  Text(p,
-       QStringLiteral("SafeSurf requires to you submit to them the information about your site. Please "
-                      "fill in the information below and press next to submit the information."),
-       QRect(kLeft, 8, kColumn, 72));
-  Text(p, QStringLiteral("Enter your name"), QRect(kLeft, 88, kColumn, 16), false);
-  txtUserName_ = new QLineEdit(p);
-  txtUserName_->setObjectName(QStringLiteral("txtUserName"));
-  txtUserName_->setGeometry(kLeft, 105, kColumn, 22);
-  Text(p, QStringLiteral("Enter your email address"), QRect(kLeft, 138, kColumn, 16), false);
-  txtUserEmail_ = new QLineEdit(p);
-  txtUserEmail_->setObjectName(QStringLiteral("txtUserEmail"));
-  txtUserEmail_->setGeometry(kLeft, 155, kColumn, 22);
+  made = BuildPage(AddPage(QStringLiteral("TabSubmit")), kSubmitRows);
+  txtUserName_ = Made<QLineEdit>(made, "txtUserName");
+  txtUserEmail_ = Made<QLineEdit>(made, "txtUserEmail");
 
-  // 15 tabEmail
-  p = AddPage("tabEmail");
-  txtEmail_ = new QPlainTextEdit(p);
-  txtEmail_->setObjectName(QStringLiteral("txtEmail"));
+  made = BuildPage(AddPage(QStringLiteral("tabEmail")), kEmailRows);
+  txtEmail_ = Made<QPlainTextEdit>(made, "txtEmail");
   txtEmail_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtEmail_->setGeometry(kLeft, 8, kColumn, 198);
+  // The report's lines are read (and mailed) whole: no wrapping, a
+  // horizontal scroll bar when a line is wider than the memo.
+  txtEmail_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtEmail_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   txtEmail_->setPlainText(Q(MemoFirstLine(services_.config.email)) + QLatin1Char('\n'));
-  auto* btnSave = new QPushButton(QStringLiteral("&Save as File"), p);
-  btnSave->setObjectName(QStringLiteral("btnSave"));
-  btnSave->setGeometry(kLeft, 214, 100, 25);
-  connect(btnSave, &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
+  connect(Made<QPushButton>(made, "btnSave"), &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
 
-  // 16 tabFinish
-  p = AddPage("tabFinish");
-  Text(p, QStringLiteral("Press the finish button to insert the SafeSurf Rating into the current document."),
-       QRect(kLeft, 16, kColumn, 48));
-  Text(p,
-       QStringLiteral("For more information about SafeSurf and its rating system, visit SafeSurf's web "
-                      "page at %1")
-           .arg(Q(services_.config.homePage)),
-       QRect(kLeft, 76, kColumn, 60));
+  made = BuildPage(AddPage(QStringLiteral("tabFinish")), kFinishRows);
+  QLabel* moreInfo = Made<QLabel>(made, "lblMoreInfo");
+  moreInfo->setText(moreInfo->text().arg(Q(services_.config.homePage)));
 
-  // The footer
   auto* footer = new QWidget(this);
   footer->setObjectName(QStringLiteral("pnlFooter"));
   footer->setGeometry(0, kPageHeight, kClientWidth, kClientHeight - kPageHeight);
-  auto* rule = new QFrame(footer);
-  rule->setFrameShape(QFrame::HLine);
-  rule->setFrameShadow(QFrame::Sunken);
-  rule->setGeometry(8, 0, kClientWidth - 16, 2);
-  auto button = [footer](const char* name, const QString& text, int x) {
-    auto* b = new QPushButton(text, footer);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, 10, 75, 25);
-    return b;
-  };
-  BackButt_ = button("BackButt", QStringLiteral("<< &Back"), 160);
-  NextButt_ = button("NextButt", QStringLiteral("&Next >>"), 240);
-  FinishButt_ = button("FinishButt", QStringLiteral("&Finish"), 240);
-  CancelButt_ = button("CancelButt", QStringLiteral("&Cancel"), 334);
+  made = BuildPage(footer, kFooterRows);
+  BackButt_ = Made<QPushButton>(made, "BackButt");
+  NextButt_ = Made<QPushButton>(made, "NextButt");
+  FinishButt_ = Made<QPushButton>(made, "FinishButt");
+  CancelButt_ = Made<QPushButton>(made, "CancelButt");
   connect(BackButt_, &QPushButton::clicked, this, &TfrmMain::BackButtClick);
   connect(NextButt_, &QPushButton::clicked, this, &TfrmMain::NextButtClick);
   connect(FinishButt_, &QPushButton::clicked, this, &TfrmMain::FinishButtClick);
@@ -384,11 +364,17 @@ bool TfrmMain::FormCreate() {
   ShowWalk();
 
   if (services_.hostRunning && services_.hostRunning()) {
+    // Without the host object or a title the wizard still rates; Finish then does nothing.
     try {
       if (services_.createHost) host_ = services_.createHost();
-      if (host_) txtSiteTitle_->setText(Q(host_->CallText("DOC_GETHTMLTITLE")));
-    } catch (const std::exception&) {
-      // Without the host object or a title the wizard still rates; Finish then does nothing.
+    } catch (const std::exception& e) {
+      qCWarning(lcRating) << "Marquill's automation object could not be made:" << e.what();
+      return true;
+    }
+    try {
+      if (host_) txtSiteTitle_->setText(Q(HostCalls(*host_).GetHtmlTitle()));
+    } catch (const std::exception& e) {
+      qCWarning(lcRating) << "the document's title could not be read:" << e.what();
     }
     return true;
   }
@@ -423,12 +409,19 @@ void TfrmMain::PaintBox1Paint(WizardPicture* box) {
   box->Draw(WizardBitmapName(s ? s->depth() : 24));
 }
 
+bool TfrmMain::stepping() const { return submission_ && submission_->busy(); }
+
+// While a step runs, the wizard's own buttons wait for it, so the steps keep
+// their order; the window itself stays live.
 void TfrmMain::ShowWalk() {
+  const bool idle = !stepping();
   pagecontrol1_->setCurrentIndex(walk_.page());
-  BackButt_->setEnabled(walk_.backEnabled());
+  BackButt_->setEnabled(idle && walk_.backEnabled());
   NextButt_->setVisible(walk_.nextVisible());
-  NextButt_->setEnabled(walk_.nextEnabled());
+  NextButt_->setEnabled(idle && walk_.nextEnabled());
   FinishButt_->setVisible(walk_.finishVisible());
+  FinishButt_->setEnabled(idle);
+  CancelButt_->setEnabled(idle);
 }
 
 void TfrmMain::OpenPage(int page) {
@@ -437,13 +430,11 @@ void TfrmMain::OpenPage(int page) {
 }
 
 void TfrmMain::NextButtClick() {
-  if (sending_) return;  // the progress window lets clicks through while it repaints
   walk_.Next([this] { btnSubmitClick(); });
   ShowWalk();
 }
 
 void TfrmMain::BackButtClick() {
-  if (sending_) return;
   walk_.Back();
   ShowWalk();
 }
@@ -456,7 +447,7 @@ void TfrmMain::btnSetIndividualClick() {
 }
 
 void TfrmMain::btnSubmitClick() {
-  if (sending_ || walk_.submitted()) return;
+  if (walk_.submitted()) return;
   UserDialogs& dialogs = *services_.dialogs;
   const Rating r = CurrentRating();
   if (const std::string warning = CheckSubmitFields(r.userName, r.userEmail); !warning.empty()) {
@@ -466,15 +457,14 @@ void TfrmMain::btnSubmitClick() {
   }
   const std::string body =
       BuildFormBody(r, services_.config.homePage, [&dialogs] { dialogs.Error("Canonicalize error."); });
-  SendInfoView view(frmSendInfo_);
+  if (!submission_->Send(body, [this](bool sent) { Submitted(sent); })) return;  // one under way already
   frmSendInfo_->SendProgBar->setValue(0);
-  RatingSubmission submission(*link_, view, dialogs, services_.config.email, [this] { WriteReport(); });
-  sending_ = true;
-  const bool sent = submission.Send(body);
-  sending_ = false;
-  walk_.MarkSubmitted();
-  walk_.ShowNext();
-  if (sent) walk_.ShowNext();
+  ShowWalk();
+}
+
+// The submission has ended: on to tabEmail, and past it when the rating went out.
+void TfrmMain::Submitted(bool sent) {
+  walk_.Submitted(sent);
   ShowWalk();
 }
 
@@ -510,6 +500,9 @@ void TfrmMain::FinishButtClick() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* e) {
+  // A step under way is cancelled and waited for here; nothing of it shows
+  // once the window has gone.
+  submission_->Abandon();
   frmSendInfo_->hide();
   e->accept();
   emit closed();

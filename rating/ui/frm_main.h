@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/qt/keyed_picture.h"
+#include "platform/qt/progress_window.h"
 #include "rating/kestrel_config.h"
 #include "rating/page_walk.h"
 #include "rating/rating.h"
@@ -25,6 +27,9 @@ namespace tendrel {
 
 class HostEditor;
 class RatingLink;
+class RatingSubmission;
+class StepRunner;
+class SubmissionView;
 class UserDialogs;
 class PlugInMessageListener;
 
@@ -42,9 +47,9 @@ struct KestrelServices {
   bool listenForHost = true;
 };
 
-// The wizard picture: a bitmap drawn with its bottom-left colour made the
-// background.
-class WizardPicture : public QWidget {
+// The wizard picture: a bitmap drawn with its bottom-left colour see-through,
+// chosen afresh whenever it paints.
+class WizardPicture : public KeyedPicture {
   Q_OBJECT
  public:
   explicit WizardPicture(QWidget* parent = nullptr);
@@ -52,17 +57,14 @@ class WizardPicture : public QWidget {
   void Draw(const QString& resource);  // called from onPaint
 
  protected:
-  void paintEvent(QPaintEvent*) override;
-
- private:
-  QString drawing_;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // "FULLWIZ" for a screen of more than 8 bits per pixel, else "STDWIZ".
 QString WizardBitmapName(int screenDepth);
 
 // The small window that shows the progress of a submission.
-class TfrmSendInfo : public QWidget {
+class TfrmSendInfo : public ProgressWindow {
   Q_OBJECT
  public:
   explicit TfrmSendInfo(QWidget* parent = nullptr);
@@ -89,6 +91,8 @@ class TfrmMain : public QWidget {
   const PageWalk& walk() const { return walk_; }
   HostEditor* host() const { return host_.get(); }
   TfrmSendInfo* sendInfo() const { return frmSendInfo_; }
+  // A submission step is running: the wizard's buttons are disabled.
+  bool stepping() const;
   // Shows a page directly (to look at one page on its own).
   void OpenPage(int page);
 
@@ -120,21 +124,27 @@ class TfrmMain : public QWidget {
 
  private:
   void BuildForm();
-  QWidget* AddPage(const char* name);
-  void BuildCategoryPage(QWidget* page, int category, int top);
+  QWidget* AddPage(const QString& name);
+  void SetUpSiteType();
+  void SetUpSlider(int category, QSlider* trk);
   void SliderChange(int category);
   void PaintBox1Paint(WizardPicture* box);
   void ShowWalk();
   void WriteReport();
+  void Submitted(bool sent);
 
   KestrelServices services_;
   std::unique_ptr<HostEditor> host_;
   std::unique_ptr<RatingLink> link_;
+  // Declared after the link: the runner's worker uses it, so the runner (and
+  // the submission on it) go first.
+  std::unique_ptr<StepRunner> runner_;
+  std::unique_ptr<SubmissionView> sendView_;
+  std::unique_ptr<RatingSubmission> submission_;
   PlugInMessageListener* listener_ = nullptr;
   PageWalk walk_;
   SiteType siteType_ = SiteType::Page;
   bool keepTypedSiteType_ = false;  // while the box selects the item that was typed
-  bool sending_ = false;
 
   QStackedWidget* pagecontrol1_ = nullptr;
   QPushButton* FinishButt_ = nullptr;

@@ -1,5 +1,5 @@
 // Kestrel's texts: level descriptions, form values, the label, the report and
-// the submission checks.
+// the submission checks and the walk's moves after a submission.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include "rating/form_body.h"
 #include "rating/label.h"
 #include "rating/levels.h"
+#include "rating/page_walk.h"
 
 using namespace tendrel;
 
@@ -194,4 +195,29 @@ TEST(Submit, FieldChecks) {
       {" ", "@", ""},  // the fields are checked as typed
   };
   for (const Case& c : cases) EXPECT_EQ(CheckSubmitFields(c.name, c.email), c.warning) << c.name << "|" << c.email;
+}
+
+// The submission ends after Next has returned; its own moves leave the
+// buttons as a Next to the same page would.
+TEST(PageWalk, TheSubmissionMovesOnWhenItEnds) {
+  for (const bool sent : {true, false}) {
+    PageWalk walk;
+    walk.JumpTo(kPageSubmit);
+    int submits = 0;
+    walk.Next([&] { ++submits; });
+    EXPECT_EQ(submits, 1);
+    EXPECT_EQ(walk.page(), kPageSubmit) << "the submission has not ended yet";
+    EXPECT_FALSE(walk.submitted());
+    walk.Submitted(sent);
+    EXPECT_TRUE(walk.submitted());
+    EXPECT_EQ(walk.page(), sent ? kPageFinish : kPageEmail) << sent;
+    EXPECT_EQ(walk.finishVisible(), sent) << sent;
+    EXPECT_EQ(walk.nextVisible(), !sent) << sent;
+    EXPECT_TRUE(walk.backEnabled());
+    // Later Nexts on the submission page only move on.
+    walk.JumpTo(kPageSubmit);
+    walk.Next([&] { ++submits; });
+    EXPECT_EQ(submits, 1);
+    EXPECT_EQ(walk.page(), kPageEmail);
+  }
 }

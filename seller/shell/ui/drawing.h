@@ -1,34 +1,23 @@
 #pragma once
 // Bitmaps and cursors as Bravant's forms use them: pictures are the program's
 // bitmap resources, drawn with the colour of their bottom-left pixel taken as
-// transparent; a paint box takes its picture's size.
+// transparent (LoadBitmapResource and KeyedPixmap come from the shared
+// keyed-picture code); a paint box takes its picture's size.
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
 #include <string>
 
+#include "platform/qt/keyed_picture.h"
+
 namespace tendrel {
-
-// The bitmap resource ":/bitmap/<name>"; a null image when there is none.
-QImage LoadBitmapResource(const std::string& name);
-
-// The bitmap with every pixel of its bottom-left pixel's colour made
-// transparent. A null image gives a null pixmap.
-QPixmap KeyedPixmap(const QImage& bitmap);
 
 // A box that shows one keyed bitmap at its top-left corner and is exactly as
 // large as the bitmap.
-class TPaintBox : public QWidget {
+class TPaintBox : public KeyedPicture {
+  Q_OBJECT
  public:
-  explicit TPaintBox(QWidget* parent = nullptr);
-  void SetBitmap(const QImage& bitmap);
-  const QPixmap& Picture() const { return picture_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  QPixmap picture_;
+  using KeyedPicture::KeyedPicture;
 };
 
 // Loads the bitmap that suits the screen (lowColourName on screens of at most

@@ -20,6 +20,8 @@
 #include "common/files.h"
 #include "common/paths.h"
 #include "host/document.h"
+#include "host/host_calls.h"
+#include "platform/qt/centre.h"
 #include "seller/core/log.h"
 #include "seller/shell/context.h"
 #include "seller/shell/host_probe.h"
@@ -248,7 +250,7 @@ bool TMainForm::Start() {
     std::unique_ptr<HostEditor> host = probe_.CreateHost();
     if (!host) throw EHostError("no automation object");
     ctx_.AttachHost(std::move(host));
-    const std::string help = JoinPath(ctx_.Host()->CallText("GetAppPath"), kHelpFile);
+    const std::string help = JoinPath(HostCalls(*ctx_.Host()).GetAppPath(), kHelpFile);
     if (FileExists(help)) helpFile_ = help;
   } catch (const std::exception& e) {
     qCWarning(lcSeller, "Connecting to the host editor failed: %s", e.what());
@@ -316,11 +318,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::showEvent(QShowEvent* event) {
   if (!centred_) {
     centred_ = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      QRect frame = frameGeometry();
-      frame.moveCenter(screen->availableGeometry().center());
-      move(frame.topLeft());
-    }
+    CentreOnScreen(this);
   }
   QMainWindow::showEvent(event);
 }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/qt/centre.h"
 #include "platform/dialogs.h"
 #include "seller/core/settings.h"
 
@@ -90,8 +91,7 @@ void TfrmOptions::done(int result) {
 }
 
 void TfrmOptions::showEvent(QShowEvent* event) {
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(this);
   QDialog::showEvent(event);
 }
 

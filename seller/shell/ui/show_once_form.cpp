@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/qt/centre.h"
 #include "seller/shell/context.h"
 #include "seller/core/settings.h"
 
@@ -52,8 +53,7 @@ TfrmShowOnce::TfrmShowOnce(SettingsStore& settings, const std::string& message,
 }
 
 void TfrmShowOnce::showEvent(QShowEvent* event) {
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CentreOnScreen(this);
   btnClose->setFocus();
   QDialog::showEvent(event);
 }

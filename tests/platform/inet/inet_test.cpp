@@ -2,7 +2,9 @@
 // loopback: replies, WinINet error numbers and the time-outs.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "support/safesurf_stand_in.h"
 #include "platform/inet/inet.h"
@@ -96,6 +98,45 @@ TEST(Inet, AServerThatStopsAnsweringTimesOut) {
   EXPECT_LT(ms, 4000);
   EXPECT_EQ(started, 0);
   EXPECT_EQ(server.Received(), 1) << "the request went out before the wait";
+}
+
+TEST(Inet, AnAbortEndsTheExchangeAsCancelledWithoutWaitingForTheServer) {
+  SafeSurfStandIn server({QStringLiteral("--slow"), QStringLiteral("50")});
+  ASSERT_NE(server.port(), 0);
+  InetSession session("Kestrel", {2000, 60000});
+  std::atomic<bool> abort{false};
+  session.SetAbort([&abort] { return abort.load(); });
+  InetError error;
+  ASSERT_TRUE(session.Probe(Url(server, "/"), &error)) << "no abort asked: the probe goes through";
+  std::thread asker([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    abort = true;
+  });
+  HttpReply reply;
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_FALSE(session.Perform(Post(Url(server), "a=1"), &reply, &error));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+  asker.join();
+  EXPECT_EQ(error.code, kInetOperationCancelled) << error.detail;
+  EXPECT_EQ(error.text, "The operation was canceled");
+  EXPECT_GE(ms, 250);
+  EXPECT_LT(ms, 2500) << "the abort is asked about once a second at least";
+  EXPECT_EQ(server.Received(), 1);
+
+  // Asked before an exchange begins, nothing reaches the server.
+  error = {};
+  EXPECT_FALSE(session.Probe(Url(server, "/"), &error));
+  EXPECT_EQ(error.code, kInetOperationCancelled);
+  error = {};
+  EXPECT_FALSE(session.Perform(Post(Url(server), "b=2"), &reply, &error));
+  EXPECT_EQ(error.code, kInetOperationCancelled);
+  EXPECT_EQ(server.Received(), 1);
+
+  // Without the hook the session works as before.
+  session.SetAbort({});
+  SafeSurfStandIn quick;
+  ASSERT_NE(quick.port(), 0);
+  EXPECT_TRUE(session.Perform(Post(Url(quick), "c=3"), &reply, &error)) << error.detail;
 }
 
 TEST(Inet, LoopbackHostsAndOfflineState) {

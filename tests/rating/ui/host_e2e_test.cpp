@@ -5,11 +5,14 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
 #include "support/host_fixture.h"
+#include "support/safesurf_stand_in.h"
 #include "host/dbus_host_editor.h"
 #include "host/marquill_running.h"
 #include "rating/ui/frm_main.h"
@@ -111,4 +114,43 @@ TEST_F(KestrelWithEditor, TheProgramEndsCleanlyOnTheCloseMessageAndOnSigterm) {
     EXPECT_EQ(kestrel.exitStatus(), QProcess::NormalExit) << (bySignal ? "SIGTERM" : "1148");
     EXPECT_EQ(kestrel.exitCode(), 0) << (bySignal ? "SIGTERM" : "1148");
   }
+}
+
+TEST_F(KestrelWithEditor, TheCloseMessageDuringASubmissionEndsItPromptly) {
+  SafeSurfStandIn server({QStringLiteral("--slow"), QStringLiteral("40")});
+  ASSERT_NE(server.port(), 0);
+  InitResources();
+  ScriptedDialogs dialogs;
+  KestrelServices s;
+  s.dialogs = &dialogs;
+  s.hostRunning = [] { return MarquillRunning(); };
+  s.createHost = []() -> std::unique_ptr<HostEditor> { return DBusHostEditor::Create(); };
+  s.config = Wizard::TestConfig();
+  s.config.registrationPort = server.port();
+  s.config.stallTimeoutMs = 60000;
+  s.listenForHost = true;
+  TfrmMain form(s);
+  int closed = 0;
+  QObject::connect(&form, &TfrmMain::closed, [&closed] { ++closed; });
+  ASSERT_TRUE(form.FormCreate());
+  form.show();
+  form.findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(QStringLiteral("Ann Lee"));
+  form.findChild<QLineEdit*>(QStringLiteral("txtUserEmail"))->setText(QStringLiteral("me@example.org"));
+  form.OpenPage(kPageSubmit);
+  form.NextButtClick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Received() == 1; }, 5000));
+  ASSERT_TRUE(form.stepping());
+
+  QDBusMessage m = QDBusMessage::createSignal(QStringLiteral("/Plugin"), QStringLiteral("Marquill4.Plugin"),
+                                              QStringLiteral("PlugInMessage"));
+  m << 1148;
+  QElapsedTimer t;
+  t.start();
+  ASSERT_TRUE(QDBusConnection::sessionBus().send(m));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return closed == 1; }, 10000));
+  EXPECT_LT(t.elapsed(), 3000) << "well below the server's 40 s";
+  EXPECT_FALSE(form.stepping());
+  EXPECT_FALSE(form.isVisible());
+  QTest::qWait(100);
+  EXPECT_TRUE(dialogs.shown.empty());
 }

@@ -4,11 +4,19 @@
 
 #include <QElapsedTimer>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+
+#include "platform/qt/step_runner.h"
 
 #include "rating/form_body.h"
 #include "rating/page_walk.h"
+#include "log_capture.h"
 #include "support/safesurf_stand_in.h"
 #include "wizard_fixture.h"
 
@@ -54,7 +62,28 @@ class RecordingView : public SubmissionView {
   void SetBar(int p) override { bars.push_back(p); }
   void ShowProgress() override { open = true; }
   void CloseProgress() override { open = false; }
-  void Pump() override {}
+};
+
+// The sender carried through to its end on the UI thread's event loop;
+// nothing when it refused to start or did not end.
+std::optional<bool> SendAndWait(RatingSubmission& s, const std::string& body) {
+  std::optional<bool> sent;
+  if (!s.Send(body, [&sent](bool ok) { sent = ok; })) return std::nullopt;
+  (void)QTest::qWaitFor([&sent] { return sent.has_value(); }, 10000);
+  return sent;
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++count;
+    return false;
+  }
 };
 
 const char kWarning[] =
@@ -78,8 +107,8 @@ TEST(KestrelSender, StepsStatusesAndBarForEachOutcome) {
   };
   const Case cases[] = {
       {"sent", [](ScriptedLink&) {}, true, fullRun, {1, 2, 3, 4, 5}, false, false, {}},
-      {"no connection", [](ScriptedLink& l) { l.connects = false; }, false,
-       {"Attempting to connect to SafeSurf.", "Unable to Connect."}, {}, true, false,
+      {"no connection: the report is written", [](ScriptedLink& l) { l.connects = false; }, false,
+       {"Attempting to connect to SafeSurf.", "Unable to Connect."}, {}, true, true,
        {"Could Not Connect To Server"}},
       {"request cannot be opened: a failed send", [](ScriptedLink& l) { l.opens = false; }, false, fullRun,
        {1, 2, 4, 5}, false, true, {"Error while opening http session.", kWarning}},
@@ -98,8 +127,9 @@ TEST(KestrelSender, StepsStatusesAndBarForEachOutcome) {
     RecordingView view;
     ScriptedDialogs dialogs;
     int reports = 0;
-    RatingSubmission s(link, view, dialogs, "register@safesurf.test", [&] { ++reports; });
-    EXPECT_EQ(s.Send("a=1"), c.sent) << c.what;
+    StepRunner runner;
+    RatingSubmission s(link, runner, view, dialogs, "register@safesurf.test", [&] { ++reports; });
+    EXPECT_EQ(SendAndWait(s, "a=1"), c.sent) << c.what;
     EXPECT_EQ(view.statuses, c.statuses) << c.what;
     EXPECT_EQ(view.bars, c.bars) << c.what;
     EXPECT_EQ(view.open, c.windowOpen) << c.what;
@@ -137,7 +167,7 @@ TEST(KestrelSubmit, RequestThatCannotBeOpenedStillLeavesTheReport) {
   w.NextTo("TabSubmit");
   w.Type("txtUserName", "Ann");
   w.Type("txtUserEmail", "me@x.org");
-  w.form->NextButtClick();
+  w.Next();
   EXPECT_EQ(w.Page(), "tabEmail");
   EXPECT_NE(w.Memo().find("My name is Ann and I've rated my site with the Kestrel."), std::string::npos);
   EXPECT_EQ(link->posts, 0);
@@ -168,7 +198,7 @@ TEST_F(KestrelPost, AllThemesAtZeroArriveByteForByte) {
   SafeSurfStandIn server;
   auto w = Start(server);
   w->NextTo("TabSubmit");
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_EQ(w->Page(), "tabFinish");
   EXPECT_TRUE(w->Shown("FinishButt"));
   ASSERT_EQ(server.Received(), 1);
@@ -202,7 +232,7 @@ TEST_F(KestrelPost, IndividualLevelsTypedTextAndBlanksAroundTheAddress) {
   w->Slider("005")->setValue(8);
   w->Slider("00A")->setValue(9);
   w->NextTo("TabSubmit");
-  w->form->NextButtClick();
+  w->Next();
   ASSERT_EQ(server.Received(), 1);
   EXPECT_EQ(server.Body(1),
             "RETURN_NAME=Go+to+SafeSurf+Homepage&RETURN_URL=http%3A%2F%2Fsafesurf.test%2Fhome%2F"
@@ -228,13 +258,16 @@ TEST_F(KestrelPost, ConnectionRefused) {
   auto w = Start(server);
   w->NextTo("TabSubmit");
   const std::string memoBefore = w->Memo();
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_EQ(w->dialogs.MessageTexts(), std::vector<std::string>{"Could Not Connect To Server"});
   EXPECT_EQ(w->form->sendInfo()->lblInfo->text().toStdString(), "Unable to Connect.");
   EXPECT_TRUE(w->form->sendInfo()->isVisible());
   EXPECT_EQ(w->form->sendInfo()->SendProgBar->value(), 0);
   EXPECT_EQ(w->Page(), "tabEmail");
-  EXPECT_EQ(w->Memo(), memoBefore) << "no report after a refused connection";
+  // The memo asks the author to mail the text below it: the report is there.
+  EXPECT_EQ(w->Memo().rfind(memoBefore, 0), 0u);
+  EXPECT_NE(w->Memo().find("My name is Ann Lee and I've rated my site with the Kestrel."), std::string::npos);
+  EXPECT_NE(w->Memo().find("My ratings are:"), std::string::npos);
   EXPECT_TRUE(w->form->walk().submitted());
 }
 
@@ -242,7 +275,7 @@ TEST_F(KestrelPost, ServerAnswersErrorAndASecondNextDoesNotPostAgain) {
   SafeSurfStandIn server({QStringLiteral("--error")});
   auto w = Start(server);
   w->NextTo("TabSubmit");
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_EQ(w->Page(), "tabEmail");
   EXPECT_EQ(server.Received(), 1);
   EXPECT_EQ(w->dialogs.MessageTexts(), std::vector<std::string>{kWarning});
@@ -250,7 +283,7 @@ TEST_F(KestrelPost, ServerAnswersErrorAndASecondNextDoesNotPostAgain) {
   EXPECT_FALSE(w->form->sendInfo()->isVisible());
   w->form->BackButtClick();
   EXPECT_EQ(w->Page(), "TabSubmit");
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_EQ(w->Page(), "tabEmail");
   EXPECT_EQ(server.Received(), 1) << "the second Next only moves on";
 }
@@ -261,14 +294,14 @@ TEST_F(KestrelPost, AServerThatNeverAnswersEndsAsAFailedSendInBoundedTime) {
   w->NextTo("TabSubmit");
   QElapsedTimer t;
   t.start();
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_LT(t.elapsed(), 6000);
   EXPECT_EQ(w->Page(), "tabEmail");
   EXPECT_EQ(w->dialogs.MessageTexts(), std::vector<std::string>{kWarning});
   EXPECT_NE(w->Memo().find("My ratings are:"), std::string::npos);
   EXPECT_EQ(server.Received(), 1);
   w->form->BackButtClick();
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_EQ(server.Received(), 1);
 }
 
@@ -276,7 +309,7 @@ TEST_F(KestrelPost, AReplyCutOffHalfwayIsAFailedSend) {
   SafeSurfStandIn server({QStringLiteral("--close-mid-reply")});
   auto w = Start(server);
   w->NextTo("TabSubmit");
-  w->form->NextButtClick();
+  w->Next();
   EXPECT_EQ(w->Page(), "tabEmail");
   EXPECT_EQ(w->dialogs.MessageTexts(), std::vector<std::string>{kWarning});
   EXPECT_NE(w->Memo().find("My ratings are:"), std::string::npos);
@@ -287,7 +320,7 @@ TEST_F(KestrelPost, SavedReportBeginsWithTheMemoLineAndUsesCRLF) {
   auto w = Start(server);
   w->Slider("000")->setValue(4);
   w->NextTo("TabSubmit");
-  w->form->NextButtClick();
+  w->Next();
   ASSERT_EQ(w->Page(), "tabEmail");
   const std::string file = w->home.root() + "/rating.txt";
   w->dialogs.fileAnswers.push_back(file);
@@ -316,4 +349,140 @@ TEST_F(KestrelPost, SavedReportBeginsWithTheMemoLineAndUsesCRLF) {
   w->dialogs.fileAnswers.push_back(w->home.root() + "/no/such/folder/rating.txt");
   w->form->btnSaveClick();
   EXPECT_EQ(w->dialogs.shown.back().icon, MsgIcon::Error);
+}
+
+// ---- the steps run beside a live window ----
+
+TEST_F(KestrelPost, TheWindowStaysLiveAndItsButtonsWaitWhileTheServerIsSlow) {
+  SafeSurfStandIn server({QStringLiteral("--slow"), QStringLiteral("2")});
+  auto w = Start(server, 10000);
+  w->NextTo("TabSubmit");
+  w->form->show();
+  TfrmSendInfo* info = w->form->sendInfo();
+  PaintCounter paints(info->lblInfo);
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+  timer.start(20);
+
+  QElapsedTimer t;
+  t.start();
+  w->form->NextButtClick();
+  EXPECT_LT(t.elapsed(), 1000) << "Next returns while the exchange goes on";
+  EXPECT_TRUE(w->form->stepping());
+  for (const char* b : {"BackButt", "NextButt", "FinishButt", "CancelButt"}) EXPECT_FALSE(w->Enabled(b)) << b;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Received() == 1; }, 5000));
+
+  // The server sits on the request: the UI thread keeps running and painting.
+  const int ticksBefore = ticks;
+  const int paintsBefore = paints.count;
+  info->lblInfo->update();
+  QTest::mouseClick(w->Find<QPushButton>("NextButt"), Qt::LeftButton);
+  w->form->NextButtClick();  // even called directly, no second exchange starts
+  QTest::qWait(500);
+  EXPECT_GE(ticks - ticksBefore, 10);
+  EXPECT_GT(paints.count, paintsBefore);
+  EXPECT_TRUE(w->form->stepping());
+  EXPECT_EQ(w->Page(), "TabSubmit");
+  EXPECT_EQ(info->lblInfo->text().toStdString(), "Sending Information to SafeSurf.");
+  EXPECT_EQ(info->SendProgBar->value(), 2) << "the request is out, no answer yet";
+  EXPECT_TRUE(info->isVisible());
+  for (const char* b : {"BackButt", "NextButt", "FinishButt", "CancelButt"}) EXPECT_FALSE(w->Enabled(b)) << b;
+
+  ASSERT_TRUE(w->WaitForSteps());
+  EXPECT_EQ(w->Page(), "tabFinish");
+  EXPECT_EQ(server.Received(), 1) << "one post only";
+  EXPECT_EQ(info->SendProgBar->value(), 5);
+  EXPECT_FALSE(info->isVisible());
+  EXPECT_TRUE(w->Enabled("BackButt"));
+  EXPECT_TRUE(w->Enabled("FinishButt"));
+  EXPECT_TRUE(w->Enabled("CancelButt"));
+  EXPECT_TRUE(w->dialogs.shown.empty());
+}
+
+TEST_F(KestrelPost, ClosingTheWindowDuringTheStepEndsItPromptlyAndQuietly) {
+  SafeSurfStandIn server({QStringLiteral("--slow"), QStringLiteral("40")});
+  auto w = Start(server, 60000);
+  w->NextTo("TabSubmit");
+  w->form->show();
+  w->form->NextButtClick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Received() == 1; }, 5000));
+  QElapsedTimer t;
+  t.start();
+  EXPECT_TRUE(w->form->close());
+  EXPECT_LT(t.elapsed(), 3000) << "well below the server's 40 s";
+  EXPECT_EQ(w->closed, 1);
+  EXPECT_FALSE(w->form->stepping());
+  EXPECT_FALSE(w->form->sendInfo()->isVisible());
+  QTest::qWait(100);  // nothing of the exchange comes back once the window has gone
+  EXPECT_TRUE(w->dialogs.shown.empty());
+  EXPECT_EQ(w->Page(), "TabSubmit");
+  EXPECT_FALSE(w->form->walk().submitted());
+  EXPECT_EQ(w->Memo().find("My ratings are:"), std::string::npos);
+}
+
+TEST_F(KestrelPost, TheWindowDestroyedDuringTheStepWaitsForItWithoutACrash) {
+  SafeSurfStandIn server({QStringLiteral("--slow"), QStringLiteral("40")});
+  auto w = Start(server, 60000);
+  w->NextTo("TabSubmit");
+  w->form->NextButtClick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.Received() == 1; }, 5000));
+  QElapsedTimer t;
+  t.start();
+  w->form.reset();
+  EXPECT_LT(t.elapsed(), 3000);
+  QTest::qWait(100);
+  EXPECT_TRUE(w->dialogs.shown.empty());
+}
+
+TEST_F(KestrelPost, TheReportShowsEachLineWhole) {
+  SafeSurfStandIn server({QStringLiteral("--error")});
+  auto w = Start(server);
+  w->form->show();
+  w->NextTo("TabSubmit");
+  w->Next();
+  ASSERT_EQ(w->Page(), "tabEmail");
+  auto* memo = w->Find<QPlainTextEdit>("txtEmail");
+  QTest::qWait(50);  // laid out
+  EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+  bool sawRatingType = false;
+  for (QTextBlock b = memo->document()->begin(); b.isValid(); b = b.next()) {
+    ASSERT_NE(b.layout(), nullptr);
+    EXPECT_EQ(b.layout()->lineCount(), 1) << b.text().toStdString();
+    sawRatingType = sawRatingType || b.text() == QStringLiteral("\tRating type: a specific Web page");
+  }
+  EXPECT_TRUE(sawRatingType);
+  // The memo's first line is wider than the memo: it scrolls sideways.
+  EXPECT_GT(memo->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+TEST_F(KestrelPost, EveryFailedSendLeavesOneLogLine) {
+  struct Case {
+    QStringList options;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{QStringLiteral("--refuse")}, "12029"},
+      {{QStringLiteral("--error")}, "ERROR"},
+      {{QStringLiteral("--close-mid-reply")}, "12030"},
+  };
+  for (const Case& c : cases) {
+    SafeSurfStandIn server(c.options);
+    auto w = Start(server);
+    w->NextTo("TabSubmit");
+    LogCapture log;
+    w->Next();
+    const std::vector<std::string> lines = log.Lines("tendrel.rating");
+    ASSERT_EQ(lines.size(), 1u) << c.options.join(' ').toStdString();
+    EXPECT_NE(lines[0].find(c.expected), std::string::npos) << lines[0];
+  }
+  // A rating that goes out logs nothing.
+  SafeSurfStandIn server;
+  auto w = Start(server);
+  w->NextTo("TabSubmit");
+  LogCapture log;
+  w->Next();
+  EXPECT_EQ(w->Page(), "tabFinish");
+  EXPECT_TRUE(log.Lines("tendrel.rating").empty());
 }

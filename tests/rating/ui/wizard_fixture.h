@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -71,6 +72,16 @@ class Wizard {
     Find<QLineEdit>(field)->setText(QString::fromStdString(text));
   }
   std::string Memo() const { return Find<QPlainTextEdit>("txtEmail")->toPlainText().toStdString(); }
+  // Runs the UI thread's events until the submission's steps have ended
+  // (at most timeoutMs); false when they are still running.
+  bool WaitForSteps(int timeoutMs = 15000) const {
+    return QTest::qWaitFor([this] { return !form->stepping(); }, timeoutMs);
+  }
+  // Next, and the submission it may start carried through to its end.
+  void Next() const {
+    form->NextButtClick();
+    EXPECT_TRUE(WaitForSteps()) << "the submission did not end";
+  }
   // Next until the page named is shown (at most 20 presses).
   void NextTo(const std::string& page) {
     for (int i = 0; i < 20 && Page() != page; ++i) form->NextButtClick();

@@ -3,11 +3,13 @@
 
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QProgressBar>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 
 #include "common/files.h"
+#include "log_capture.h"
 #include "rating/page_walk.h"
 #include "wizard_fixture.h"
 
@@ -121,6 +123,31 @@ TEST(KestrelStart, HostAbsentOrFailing) {
     w.form->FinishButtClick();
     EXPECT_EQ(w.closed, 1);
   }
+}
+
+TEST(KestrelStart, ASwallowedHostFailureLeavesOneLogLine) {
+  auto h = HostWith(kPage, "");
+  h->failing.insert("doc_gethtmltitle");
+  Wizard w(std::move(h));
+  LogCapture log;
+  ASSERT_TRUE(w.form->FormCreate());
+  const std::vector<std::string> lines = log.Lines("tendrel.rating");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("DOC_GETHTMLTITLE"), std::string::npos) << lines[0];
+}
+
+TEST(KestrelStart, TheProgressWindowKeepsItsNamesAndMeasures) {
+  Wizard w;
+  TfrmSendInfo* info = w.form->sendInfo();
+  EXPECT_EQ(info->objectName(), QStringLiteral("frmSendInfo"));
+  EXPECT_EQ(info->windowTitle(), QStringLiteral("Sending Information"));
+  EXPECT_EQ(info->size(), QSize(322, 84));
+  EXPECT_EQ(info->findChild<QLabel*>(QStringLiteral("lblInfo")), info->lblInfo);
+  EXPECT_EQ(info->findChild<QProgressBar*>(QStringLiteral("SendProgBar")), info->SendProgBar);
+  EXPECT_EQ(info->SendProgBar->minimum(), 0);
+  EXPECT_EQ(info->SendProgBar->maximum(), 5);
+  EXPECT_EQ(info->lblInfo->alignment(), Qt::AlignCenter);
+  EXPECT_FALSE(info->isVisible()) << "shown only during the exchange";
 }
 
 TEST(KestrelWalk, CombinedCategorySkipsTheSingleThemes) {
@@ -315,7 +342,11 @@ TEST_F(KestrelFinish, AFailingCallEndsTheSequenceAndTheWizardStillCloses) {
     Wizard w(std::move(h));
     ASSERT_TRUE(w.form->FormCreate());
     w.host->calls.clear();
+    LogCapture log;
     w.form->FinishButtClick();
+    const std::vector<std::string> lines = log.Lines("tendrel.rating");
+    ASSERT_EQ(lines.size(), 1u) << failing;
+    EXPECT_NE(Lower({lines[0]})[0].find(failing), std::string::npos) << lines[0];
     EXPECT_EQ(Lower(w.host->CallNames()).back(), failing) << "nothing after the failing call";
     EXPECT_TRUE(w.dialogs.shown.empty()) << failing;
     EXPECT_EQ(w.closed, 1) << failing;
