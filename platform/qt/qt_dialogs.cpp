@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/qt/qt_text.h"
+
 namespace tendrel {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
 
