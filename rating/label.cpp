@@ -24,7 +24,7 @@ std::string BuildLabel(const Rating& rating, const std::string& serviceId) {
   content += " r (SS~~000 " + std::to_string(rating.levels[kAgeCategory]);
   for (int c = 1; c < kCategoryCount; ++c) {
     const int level = rating.levels[static_cast<size_t>(c)];
-    if (level > 0) content += " " + TransmitName(c) + " " + std::to_string(level);
+    if (level > 0) content.append(" ").append(TransmitName(c)).append(" ").append(std::to_string(level));
   }
   content += "))";
   return "<META http-equiv=\"PICS-Label\" content='" + InAttribute(content) + "'>";

@@ -6,7 +6,10 @@ namespace tendrel {
 
 std::string RootedRegPath(std::string_view path) {
   if (path.empty() || path.front() == '\\') return std::string(path);
-  return "\\" + std::string(path);
+  // Appending rather than "\\" + string: GCC 12 at -O3 warns falsely on the latter.
+  std::string rooted = "\\";
+  rooted.append(path);
+  return rooted;
 }
 
 std::optional<std::string> RegistryBinding::Load() const {
