@@ -2,6 +2,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
@@ -22,6 +23,9 @@ constexpr int kMinKeyLength = 16;
 constexpr int kMaxKeyLength = 256;
 constexpr size_t kMaxHexKeyChars = 2 * kMaxKeyLength;
 constexpr size_t kPieceSize = 8192;
+// Files are read and written this much at a time (a whole number of pieces):
+// one system call per 8 KiB piece cost more than the cipher itself.
+constexpr size_t kIoSize = 32 * kPieceSize;
 // Below this many bytes, folding the substitution passes into one table costs
 // more than it saves.
 constexpr size_t kFoldThreshold = 128;
@@ -195,19 +199,27 @@ uint8_t TTillonCipher::NextByte() {
   return r;
 }
 
+// The Rounds + 2 substitution passes depend only on their input, so they are
+// folded into one table instead of chained for every byte.
+static void FoldPasses(const uint8_t* substitution, unsigned rounds, uint8_t* passes) {
+  for (unsigned t = 0; t < 256; ++t) {
+    uint8_t r = substitution[t];
+    for (unsigned pass = 0; pass <= rounds; ++pass) r = substitution[r];
+    passes[t] = r;
+  }
+}
+
 void TTillonCipher::EncodeBuffer(uint8_t* buffer, size_t count) {
   if (count < kFoldThreshold) {
     for (size_t k = 0; k < count; ++k) buffer[k] = static_cast<uint8_t>(buffer[k] ^ State[NextByte()]);
     return;
   }
-  // The Rounds + 2 substitution passes depend only on their input, so they are
-  // folded into one table once per call instead of chained for every byte.
   uint8_t passes[256];
-  for (unsigned t = 0; t < 256; ++t) {
-    uint8_t r = Substitution[t];
-    for (unsigned pass = 0; pass <= Rounds; ++pass) r = Substitution[r];
-    passes[t] = r;
-  }
+  FoldPasses(Substitution, Rounds, passes);
+  EncodePieces(buffer, count, passes);
+}
+
+void TTillonCipher::EncodePieces(uint8_t* buffer, size_t count, const uint8_t* passes) {
   uint8_t s[256];
   std::memcpy(s, State, sizeof s);
   uint32_t i = static_cast<uint32_t>(I) & 0xFF;
@@ -253,14 +265,17 @@ void TTillonCipher::EncodeFile(const std::string& source, const std::string& tar
     ThrowFileError(what, path, code);
   };
 
-  std::unique_ptr<uint8_t[]> piece(new uint8_t[kPieceSize]);
+  // The key stream runs on through the file piece after piece, exactly as if
+  // each 8192-byte piece were read, encoded and written on its own.
+  uint8_t passes[256];
+  FoldPasses(Substitution, Rounds, passes);
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[kIoSize]);
   for (;;) {
-    const size_t got = std::fread(piece.get(), 1, kPieceSize, in.get());
-    if (got > 0) {
-      EncodeBuffer(piece.get(), got);
-      if (std::fwrite(piece.get(), 1, got, out.get()) != got) fail("Cannot write", target, errno);
-    }
-    if (got < kPieceSize) {
+    const size_t got = std::fread(buffer.get(), 1, kIoSize, in.get());
+    for (size_t at = 0; at < got; at += kPieceSize)
+      EncodePieces(buffer.get() + at, std::min(kPieceSize, got - at), passes);
+    if (got > 0 && std::fwrite(buffer.get(), 1, got, out.get()) != got) fail("Cannot write", target, errno);
+    if (got < kIoSize) {
       if (std::ferror(in.get())) fail("Cannot read", source, errno);
       break;
     }

@@ -60,6 +60,10 @@ class TTillonCipher {
   // name beside it and renamed at the end. Throws FileError (with errno) when
   // the source cannot be read or the target cannot be written.
   void EncodeFile(const std::string& source, const std::string& target);
+
+ private:
+  // EncodeBuffer with the substitution passes already folded into one table.
+  void EncodePieces(uint8_t* buffer, size_t count, const uint8_t* passes);
 };
 
 // Name of the encoded copy of source: the dot of the file name's extension

@@ -55,7 +55,8 @@ TEST_F(EncodedFiles, RoundTripAcrossPieceBoundaries) {
   TTillonCipher cipher;
   cipher.SetKey(TestKey());
   std::mt19937 rng(42);
-  for (size_t size : {0, 1, 8191, 8192, 8193, 20000}) {
+  // Piece and read-buffer edges (8 KiB pieces, 256 KiB reads).
+  for (size_t size : {0, 1, 8191, 8192, 8193, 20000, 262143, 262144, 262145, 600000}) {
     SCOPED_TRACE("size " + std::to_string(size));
     Bytes source(size);
     for (auto& b : source) b = static_cast<uint8_t>(rng());
