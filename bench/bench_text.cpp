@@ -1,5 +1,5 @@
-// Throughput of the case-insensitive search against glibc memmem on text that
-// was lowered beforehand, and of the replace helpers on large pages with many
+// Throughput of the case-insensitive search (bench_search sets it against
+// glibc memmem, run by run), and of the replace helpers on large pages with many
 // matches (their cost must stay linear in the page size).
 #include <benchmark/benchmark.h>
 
@@ -45,21 +45,11 @@ void BM_PosCI(benchmark::State& state, std::string_view pattern) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
-void BM_Memmem(benchmark::State& state, std::string_view pattern) {
-  const std::string text = tendrel::LowerCase(SearchText(pattern));
-  const std::string lower = tendrel::LowerCase(pattern);
-  for (auto _ : state)
-    benchmark::DoNotOptimize(memmem(text.data(), text.size(), lower.data(), lower.size()));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
-}
-
 constexpr std::string_view k16 = "</applet-salebox";  // 16 bytes
 constexpr std::string_view k9 = "vendorid=";          // 9 bytes
 
 BENCHMARK_CAPTURE(BM_PosCI, pattern16, k16)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Memmem, pattern16, k16)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PosCI, pattern9, k9)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Memmem, pattern9, k9)->Unit(benchmark::kMillisecond);
 
 // A page of the given size with 100 000 applet blocks spread evenly.
 std::string Page(size_t size) {
