@@ -26,6 +26,7 @@ if [[ -z $work ]]; then
   work=$(mktemp -d "${TMPDIR:-/var/tmp}/cipher-compare.XXXXXX")
   trap 'rm -rf "$work"' EXIT
 fi
+mkdir -p "$work"
 src=$work/source.bin
 
 echo "making a ${size_mib} MiB file in $work"
