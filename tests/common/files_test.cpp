@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "support/temp_home.h"
 
 namespace tendrel {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "platform/registry.h"
 #include "resources/resources.h"
 #include "support/registry_values.h"

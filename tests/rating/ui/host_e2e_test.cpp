@@ -19,6 +19,7 @@
 #include "resources/resources.h"
 #include "support/temp_home.h"
 #include "wizard_fixture.h"
+#include "support/scripted_dialogs.h"
 
 using namespace tendrel;
 namespace fs = std::filesystem;

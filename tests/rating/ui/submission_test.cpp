@@ -19,6 +19,7 @@
 #include "log_capture.h"
 #include "support/safesurf_stand_in.h"
 #include "wizard_fixture.h"
+#include "support/scripted_dialogs.h"
 
 using namespace tendrel;
 

@@ -16,6 +16,7 @@
 
 #include "host/in_memory_host.h"
 #include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "rating/submission.h"
 #include "rating/ui/frm_main.h"
 #include "resources/resources.h"

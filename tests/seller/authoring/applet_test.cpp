@@ -5,6 +5,7 @@
 
 #include "host/in_memory_host.h"
 #include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "seller/authoring/applet.h"
 #include "seller/core/settings.h"
 #include "support/temp_home.h"

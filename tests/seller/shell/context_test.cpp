@@ -6,6 +6,7 @@
 
 #include "host/in_memory_host.h"
 #include "support/temp_home.h"
+#include "support/scripted_dialogs.h"
 
 using namespace tendrel;
 

@@ -9,6 +9,7 @@
 #include <QStatusBar>
 
 #include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "resources/resources.h"
 #include "seller/shell/context.h"
 #include "seller/shell/ui/drawing.h"

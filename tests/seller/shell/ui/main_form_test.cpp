@@ -25,6 +25,7 @@
 #include "seller/wizards/bravant_wizards.h"
 #include "shell_support.h"
 #include "support/temp_home.h"
+#include "support/scripted_dialogs.h"
 
 using namespace tendrel;
 using shelltest::Control;

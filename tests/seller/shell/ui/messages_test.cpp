@@ -11,6 +11,7 @@
 #include "seller/shell/ui/show_once_form.h"
 #include "shell_support.h"
 #include "support/temp_home.h"
+#include "support/scripted_dialogs.h"
 
 using namespace tendrel;
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "seller/core/settings.h"
 #include "support/temp_home.h"
 
