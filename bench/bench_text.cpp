@@ -8,27 +8,12 @@
 #include <string>
 
 #include "common/text.h"
+#include "filler.h"
 
 namespace {
 
-constexpr size_t kMiB = 1024 * 1024;
-
-// HTML-like filler in mixed case. It has no '-' and no '=', so the patterns
-// below, each holding one of them, occur only where they are planted.
-std::string Filler(size_t size, unsigned seed) {
-  static const char* const kWords[] = {"<p>",    "The",     "applet", "VENDOR", "product",
-                                       "Salebox", "<b>",    "price",  "cents",  "Tillon",
-                                       "</p>",   "content", "teaser", "image",  "page"};
-  std::mt19937 rng(seed);
-  std::string s;
-  s.reserve(size + 16);
-  while (s.size() < size) {
-    s += kWords[rng() % std::size(kWords)];
-    s += rng() % 8 ? ' ' : '\n';
-  }
-  s.resize(size);
-  return s;
-}
+using bench::Filler;
+using bench::kMiB;
 
 const std::string& SearchText(std::string_view pattern) {
   static std::string text;
