@@ -137,14 +137,44 @@ std::string HtmlDocument::SelectedText() const {
   return text_.substr(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_));
 }
 
+void HtmlDocument::Load(std::string text) {
+  text_ = std::move(text);
+  selStart_ = 0;
+  selLength_ = 0;
+}
+
+void HtmlDocument::ReplaceText(size_t start, size_t removed, std::string_view inserted) {
+  if (listener_ != nullptr) listener_->Replacing(text_, start, removed, inserted);
+  text_.replace(start, removed, inserted);
+  if (listener_ != nullptr) listener_->Replaced(text_);
+}
+
+void HtmlDocument::Replace(size_t start, size_t removed, std::string_view inserted) {
+  start = std::min(start, text_.size());
+  removed = std::min(removed, text_.size() - start);
+  const size_t end = start + removed;
+  auto moved = [&](size_t p) { return p >= end ? p - removed + inserted.size() : std::min(p, start); };
+  const size_t b = moved(static_cast<size_t>(selStart_));
+  const size_t e = moved(static_cast<size_t>(selStart_ + selLength_));
+  ReplaceText(start, removed, inserted);
+  selStart_ = static_cast<int>(b);
+  selLength_ = static_cast<int>(e - b);
+}
+
 void HtmlDocument::InsertAtCursor(const std::string& s) {
-  text_.replace(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_), s);
+  ReplaceText(static_cast<size_t>(selStart_), static_cast<size_t>(selLength_), s);
   selStart_ += static_cast<int>(s.size());
   selLength_ = 0;
 }
 
 void HtmlDocument::ReplaceAll(const std::string& s) {
-  text_ = s;
+  if (listener_ == nullptr) {
+    text_ = s;
+  } else if (s != text_) {
+    // A listener keeping a view gets the part that changed, not a new page.
+    const TextEdit e = SmallestEdit(text_, s);
+    ReplaceText(e.start, e.removed, e.inserted);
+  }
   selStart_ = 0;
   selLength_ = 0;
 }
@@ -158,7 +188,7 @@ void HtmlDocument::SetSelection(int start, int length) {
 }
 
 void HtmlDocument::InsertAt(size_t pos, const std::string& s) {
-  text_.insert(pos, s);
+  ReplaceText(pos, 0, s);
   if (static_cast<size_t>(selStart_) >= pos) selStart_ += static_cast<int>(s.size());
   else if (static_cast<size_t>(selStart_ + selLength_) > pos) selLength_ += static_cast<int>(s.size());
 }
@@ -235,6 +265,216 @@ std::vector<std::string> LineEnds(const std::string& text) {
     }
   }
   return out;
+}
+
+std::string FirstLineEnd(const std::string& text) {
+  static const char* const kWide[] = {"\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91"};
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? "\r\n" : "\r";
+    if (c == '\n') return "\n";
+    if (c >= 0xE0)
+      for (const char* w : kWide)
+        if (text.compare(i, 3, w) == 0) return w;
+  }
+  return {};
+}
+
+// ---- ViewIndex
+
+namespace {
+
+// Pieces are cut near this size: a lookup scans at most one of them.
+constexpr size_t kPiece = 4096;
+
+bool ContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The view positions byte i of `text` takes: a character's first byte takes
+// its UTF-16 length, the LF of a CR LF nothing (the pair is one separator).
+size_t Weight(const std::string& text, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80) return c == '\n' && i > 0 && text[i - 1] == '\r' ? 0 : 1;
+  if (c < 0xC0) return 0;
+  return c >= 0xF0 ? 2 : 1;
+}
+
+}  // namespace
+
+void ViewIndex::Reset(const std::string& text) {
+  chunks_.clear();
+  firstStale_ = 0;
+  Rebuild(text, 0, 0, 0, text.size());
+}
+
+void ViewIndex::Refresh() const {
+  for (size_t i = firstStale_; i < chunks_.size(); ++i) {
+    chunks_[i].byteStart = i == 0 ? 0 : chunks_[i - 1].byteStart + chunks_[i - 1].bytes;
+    chunks_[i].unitStart = i == 0 ? 0 : chunks_[i - 1].unitStart + chunks_[i - 1].units;
+  }
+  firstStale_ = chunks_.size();
+}
+
+ViewIndex::Sums ViewIndex::Total() const {
+  Refresh();
+  const Chunk& last = chunks_.back();
+  return {last.byteStart + last.bytes, last.unitStart + last.units};
+}
+
+void ViewIndex::Rebuild(const std::string& text, size_t firstChunk, size_t endChunk, size_t from, size_t to) {
+  // Pieces of equal size, none longer than kPiece.
+  const size_t length = to - from;
+  const size_t count = (length + kPiece - 1) / kPiece;
+  std::vector<Chunk> pieces(count);
+  for (size_t k = 0; k < count; ++k) {
+    const size_t b = from + length * k / count, e = from + length * (k + 1) / count;
+    pieces[k].bytes = e - b;
+    for (size_t i = b; i < e; ++i) pieces[k].units += Weight(text, i);
+  }
+  const auto first = chunks_.begin() + static_cast<std::ptrdiff_t>(firstChunk);
+  chunks_.insert(chunks_.erase(first, chunks_.begin() + static_cast<std::ptrdiff_t>(endChunk)), pieces.begin(),
+                 pieces.end());
+  firstStale_ = std::min(firstStale_, firstChunk);
+}
+
+void ViewIndex::Replaced(const std::string& text, size_t start, size_t removed, size_t inserted) {
+  if (chunks_.empty()) {
+    Reset(text);
+    return;
+  }
+  const size_t oldSize = Total().bytes;
+  start = std::min(start, oldSize);
+  removed = std::min(removed, oldSize - start);
+  // The pieces holding the edit and the byte after it, whose weight changes
+  // when an LF gains or loses the CR before it.
+  auto chunkAt = [this](size_t byte) {
+    auto it = std::upper_bound(chunks_.begin(), chunks_.end(), byte,
+                               [](size_t b, const Chunk& c) { return b < c.byteStart; });
+    return static_cast<size_t>(it - chunks_.begin()) - 1;
+  };
+  size_t first = chunkAt(start);
+  size_t end = chunkAt(std::min(start + removed, oldSize - 1)) + 1;
+  size_t from = chunks_[first].byteStart;
+  size_t to = chunks_[end - 1].byteStart + chunks_[end - 1].bytes - removed + inserted;
+  // A piece that has shrunk takes a neighbour along, so pieces stay large.
+  if (to - from < kPiece / 2) {
+    if (end < chunks_.size()) {
+      to += chunks_[end++].bytes;
+    } else if (first > 0) {
+      from -= chunks_[--first].bytes;
+    }
+  }
+  Rebuild(text, first, end, from, to);
+}
+
+size_t ViewIndex::ToView(const std::string& text, size_t byte) const {
+  if (chunks_.empty()) return 0;
+  byte = std::min(byte, text.size());
+  for (int k = 0; k < 3 && byte > 0 && byte < text.size() && ContinuationByte(text[byte]); ++k) --byte;
+  Refresh();
+  auto it = std::upper_bound(chunks_.begin(), chunks_.end(), byte,
+                             [](size_t b, const Chunk& c) { return b < c.byteStart; });
+  const Chunk& c = *(it - 1);
+  size_t units = c.unitStart;
+  for (size_t i = c.byteStart; i < byte; ++i) units += Weight(text, i);
+  // Between CR and LF: the separator itself, where the line's text ends.
+  if (byte > 0 && byte < text.size() && text[byte] == '\n' && text[byte - 1] == '\r') --units;
+  return units;
+}
+
+size_t ViewIndex::ToByte(const std::string& text, size_t pos) const {
+  if (chunks_.empty()) return 0;
+  Refresh();
+  auto it = std::upper_bound(chunks_.begin(), chunks_.end(), pos,
+                             [](size_t p, const Chunk& c) { return p < c.unitStart; });
+  const Chunk& c = *(it - 1);
+  // The first byte that takes a position at or after `pos`; bytes that take
+  // none (inner bytes of a character, the LF of a CR LF) belong to the one before.
+  size_t units = c.unitStart;
+  for (size_t i = c.byteStart; i < text.size(); ++i) {
+    const size_t w = Weight(text, i);
+    if (w == 0) continue;
+    if (units >= pos) return i;
+    units += w;
+  }
+  return text.size();
+}
+
+void WidenForView(const std::string& text, size_t* start, size_t* end) {
+  const size_t n = text.size();
+  *start = std::min(*start, n);
+  *end = std::clamp(*end, *start, n);
+  for (int k = 0; k < 3 && *start > 0 && *start < n && ContinuationByte(text[*start]); ++k) --*start;
+  if (*start > 0 && text[*start - 1] == '\r') --*start;
+  for (int k = 0; k < 3 && *end < n && ContinuationByte(text[*end]); ++k) ++*end;
+  if (*end < n && text[*end] == '\n') ++*end;
+}
+
+size_t LoadCut(const std::string& text, size_t from) {
+  if (from >= text.size()) return text.size();
+  while (from < text.size() && (ContinuationByte(text[from]) || (from > 0 && text[from] == '\n' && text[from - 1] == '\r')))
+    ++from;
+  return from;
+}
+
+ViewEdit PlanViewEdit(const std::string& text, const ViewIndex& index, size_t held, size_t start, size_t removed,
+                      std::string_view inserted) {
+  ViewEdit v;
+  v.held = held;
+  // Only what really changes counts: an edit that puts back the same bytes
+  // leaves the view (and its undo history) alone.
+  size_t s = start, r = removed;
+  while (r > 0 && !inserted.empty() && text[s] == inserted.front()) {
+    ++s;
+    --r;
+    inserted.remove_prefix(1);
+  }
+  while (r > 0 && !inserted.empty() && text[s + r - 1] == inserted.back()) {
+    --r;
+    inserted.remove_suffix(1);
+  }
+  v.changes = r > 0 || !inserted.empty();
+  if (!v.changes) return v;
+  const bool filling = held < text.size();
+  size_t from = s, to = s + r;
+  WidenForView(text, &from, &to);
+  const size_t piece = to - from - r + inserted.size();
+  // Past what the view holds so far, the edit waits in the bytes.
+  if (filling && from >= held) return v;
+  v.inView = true;
+  v.from = index.ToView(text, from);
+  v.to = index.ToView(text, std::min(to, held));
+  v.piece.reserve(piece);
+  v.piece.assign(text, from, s - from).append(inserted).append(text, s + r, to - s - r);
+  v.held = to > held ? from + piece : held + piece - (to - from);
+  return v;
+}
+
+TextEdit TypedEdit(const std::string& text, const ViewIndex& index, size_t pos, size_t removed,
+                   std::string_view added, const std::string& lineEnd) {
+  static constexpr std::string_view kSeparator = "\xE2\x80\xA9";
+  TextEdit e;
+  e.start = index.ToByte(text, pos);
+  e.removed = index.ToByte(text, pos + removed) - e.start;
+  e.inserted.reserve(added.size());
+  size_t from = 0;
+  for (size_t at; (at = added.find(kSeparator, from)) != std::string_view::npos; from = at + kSeparator.size())
+    e.inserted.append(added.substr(from, at - from)).append(lineEnd);
+  e.inserted.append(added.substr(from));
+
+  const size_t end = e.start + e.removed;
+  const bool crBefore = e.start > 0 && text[e.start - 1] == '\r';
+  const bool lfAfter = end < text.size() && text[end] == '\n';
+  if (e.inserted.empty()) {
+    if (crBefore && lfAfter) {
+      --e.start;
+      ++e.removed;
+      e.inserted = "\r\n";
+    }
+    return e;
+  }
+  if (crBefore && e.inserted.front() == '\n') e.inserted.insert(0, 1, '\r');
+  if (lfAfter && e.inserted.back() == '\r') e.inserted += '\n';
+  return e;
 }
 
 }  // namespace tendrel

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/host_protocol.h"
 
 namespace tendrel {
 
@@ -30,6 +29,58 @@ int IntArg(const std::string& call, const std::vector<HostValue>& args, size_t i
 
 }  // namespace
 
+bool DocumentCall(HostCall call, const std::string& name, const std::vector<HostValue>& args, bool docOpen,
+                  HtmlDocument& doc, HostValue* answer) {
+  switch (call) {
+    case HostCall::GetSelText: *answer = docOpen ? doc.SelectedText() : std::string(); return true;
+    case HostCall::GetAllText: *answer = docOpen ? doc.Text() : std::string(); return true;
+    case HostCall::GetSelStart: *answer = docOpen ? doc.SelStart() : 0; return true;
+    case HostCall::GetHtmlTitle: *answer = docOpen ? doc.Title() : std::string(); return true;
+    case HostCall::PutTextAtCursor: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.InsertAtCursor(t);
+      *answer = docOpen;
+      return true;
+    }
+    case HostCall::ReplaceAllText: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.ReplaceAll(t);
+      *answer = docOpen;
+      return true;
+    }
+    case HostCall::SetSelection: {
+      int start = IntArg(name, args, 0), length = IntArg(name, args, 1);
+      if (docOpen) doc.SetSelection(start, length);
+      *answer = {};
+      return true;
+    }
+    case HostCall::PutTextHead: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.InsertInHead(t);
+      *answer = {};
+      return true;
+    }
+    case HostCall::InsertBeforeSlashBodyTag: {
+      const std::string& t = TextArg(name, args, 0);
+      if (docOpen) doc.InsertBeforeBodyEnd(t);
+      *answer = {};
+      return true;
+    }
+    default: return false;
+  }
+}
+
+void CheckAnswerTravels(const std::string& name, const HostValue& answer) {
+  if (auto text = std::get_if<std::string>(&answer)) CheckAnswerTravels(name, std::string_view(*text));
+}
+
+void CheckAnswerTravels(const std::string& name, std::string_view answer) {
+  const size_t nul = answer.find('\0');
+  if (nul == std::string_view::npos) return;
+  throw EHostError("the answer to " + name + " holds a NUL character at byte " + std::to_string(nul) + " (of " +
+                   std::to_string(answer.size()) + "), which a D-Bus text cannot carry, so it is not sent");
+}
+
 std::string InMemoryHost::WorkDir() const {
   if (docName.empty()) return {};
   return std::filesystem::path(docName).parent_path().string();
@@ -42,6 +93,12 @@ std::vector<std::string> InMemoryHost::CallNames() const {
 }
 
 HostValue InMemoryHost::Invoke(const std::string& name, const std::vector<HostValue>& args) {
+  HostValue answer = Answer(name, args);
+  CheckAnswerTravels(name, answer);
+  return answer;
+}
+
+HostValue InMemoryHost::Answer(const std::string& name, const std::vector<HostValue>& args) {
   calls.push_back({name, args});
   if (failing.count(Lower(name))) throw EHostError("The editor could not carry out " + name);
   const HostCallInfo* info = FindHostCall(name);
@@ -85,38 +142,10 @@ HostValue InMemoryHost::Invoke(const std::string& name, const std::vector<HostVa
       previews.emplace_back(TextArg(name, args, 0), TextArg(name, args, 1));
       return {};
 
-    // The remaining calls work on the open document; without one the
-    // readers answer empty and the writers do nothing.
-    case HostCall::GetSelText: return docOpen ? doc.SelectedText() : std::string();
-    case HostCall::GetAllText: return docOpen ? doc.Text() : std::string();
-    case HostCall::GetSelStart: return docOpen ? doc.SelStart() : 0;
-    case HostCall::GetHtmlTitle: return docOpen ? doc.Title() : std::string();
-    case HostCall::PutTextAtCursor: {
-      const std::string& t = TextArg(name, args, 0);
-      if (docOpen) doc.InsertAtCursor(t);
-      return docOpen;
-    }
-    case HostCall::ReplaceAllText: {
-      const std::string& t = TextArg(name, args, 0);
-      if (docOpen) doc.ReplaceAll(t);
-      return docOpen;
-    }
-    case HostCall::SetSelection: {
-      int start = IntArg(name, args, 0), length = IntArg(name, args, 1);
-      if (docOpen) doc.SetSelection(start, length);
-      return {};
-    }
-    case HostCall::PutTextHead: {
-      const std::string& t = TextArg(name, args, 0);
-      if (docOpen) doc.InsertInHead(t);
-      return {};
-    }
-    case HostCall::InsertBeforeSlashBodyTag: {
-      const std::string& t = TextArg(name, args, 0);
-      if (docOpen) doc.InsertBeforeBodyEnd(t);
-      return {};
-    }
+    default: break;
   }
+  HostValue answer;
+  if (DocumentCall(info->call, name, args, docOpen, doc, &answer)) return answer;
   throw EHostError("Unknown name: " + name);
 }
 

@@ -13,7 +13,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QStringDecoder>
 
 namespace tendrel {
 
@@ -103,13 +102,18 @@ bool HostWindow::openPath(const QString& path, QString* error) {
     *error = f.errorString();
     return false;
   }
-  // The byte order mark stays part of the text, so saving gives it back.
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-  QString text = utf8.decode(bytes);
-  bool latin1 = utf8.hasError();
-  if (latin1) text = QString::fromLatin1(bytes);  // older pages: never lose a byte to U+FFFD
+  std::string text;
+  const bool latin1 = !bytes.isValidUtf8();
+  if (latin1) {
+    text = QString::fromLatin1(bytes).toStdString();  // older pages: never lose a byte to U+FFFD
+  } else {
+    // A leading byte order mark is not kept: the editor has always opened a
+    // page without it, so it is saved without it too.
+    const qsizetype bom = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    text.assign(bytes.constData() + bom, static_cast<size_t>(bytes.size() - bom));
+  }
   docPath_ = QFileInfo(path).absoluteFilePath();
-  view_.Load(text.toStdString());
+  view_.Load(std::move(text));
   setDocOpen(true);
   note(latin1 ? QStringLiteral("%1 is not UTF-8 text: read as Latin-1, it will be saved as UTF-8.")
                     .arg(QFileInfo(path).fileName())
@@ -119,7 +123,7 @@ bool HostWindow::openPath(const QString& path, QString* error) {
 
 bool HostWindow::saveTo(const QString& path, QString* error) {
   QSaveFile f(path);
-  const std::string text = view_.Text();
+  const std::string& text = view_.Text();
   if (!f.open(QIODevice::WriteOnly) ||
       f.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
       !f.commit()) {

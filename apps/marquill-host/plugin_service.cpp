@@ -10,12 +10,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QUrl>
 #include <filesystem>
 #include <limits>
 
 #include "host/dbus_values.h"
 #include "host/host_protocol.h"
+#include "document_view.h"
 #include "host_window.h"
 
 namespace tendrel {
@@ -46,7 +48,7 @@ std::string Lower(const QString& s) { return s.toLower().toStdString(); }
 const HostCallInfo* Lookup(const std::string& name) { return FindHostCall(name); }
 
 QDBusVariant Wrap(const HostValue& v) {
-  if (auto s = std::get_if<std::string>(&v)) return QDBusVariant(QString::fromStdString(*s));
+  if (auto s = std::get_if<std::string>(&v)) return QDBusVariant(TextOfBytes(*s));
   if (auto i = std::get_if<int>(&v)) return QDBusVariant(*i);
   if (auto b = std::get_if<bool>(&v)) return QDBusVariant(*b);
   return QDBusVariant(QVariant::fromValue(QVariantList()));  // nothing: an empty array
@@ -177,11 +179,32 @@ QDBusVariant PluginService::Invoke(const QString& name, const QVariantList& args
     return {};
   }
   try {
-    return Wrap(call(name.toStdString(), values));
+    // The page itself goes out without a copy of its own on the way.
+    if (info->call == HostCall::GetAllText && window_->docOpen()) {
+      const std::string& text = window_->view().Text();
+      CheckAnswerTravels(name.toStdString(), std::string_view(text));
+      return QDBusVariant(TextAnswer(text));
+    }
+    const HostValue answer = call(name.toStdString(), values);
+    CheckAnswerTravels(name.toStdString(), answer);
+    if (auto text = std::get_if<std::string>(&answer)) return QDBusVariant(TextAnswer(*text));
+    return Wrap(answer);
   } catch (const EHostError& e) {
     sendErrorReply(kFailed, QString::fromStdString(e.what()));
     return {};
   }
+}
+
+const QString& PluginService::TextAnswer(std::string_view bytes) {
+  // The buffer of the last answer is used again: a page's worth of memory is
+  // not asked for (and cleared by the system) on every call. UTF-16 needs no
+  // more units than UTF-8 has bytes.
+  if (answer_.capacity() > 4 * static_cast<qsizetype>(bytes.size()) + 4096) answer_ = QString();
+  answer_.resize(static_cast<qsizetype>(bytes.size()));
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  const QChar* end = utf8.appendToBuffer(answer_.data(), QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  answer_.truncate(end - answer_.constData());
+  return answer_;
 }
 
 void PluginService::forceSaveWithDialog() {
@@ -252,27 +275,30 @@ HostValue PluginService::call(const std::string& name, const std::vector<HostVal
     return {};
   }
 
-  // Everything else works on the document: run it on a copy and bring the
-  // editor to the result.
+  // The calls on the document work on the editor's own bytes; their edits
+  // reach the widget as they are made.
   DocumentView& view = window_->view();
-  calls_.docOpen = window_->docOpen();
+  HtmlDocument& doc = view.Document();
+  const bool open = window_->docOpen();
+  view.TakeSelection();
+  const int selStart = doc.SelStart(), selLength = doc.SelLength();
+  const uint64_t edits = view.Edits();
+  HostValue result;
+  if (DocumentCall(c, name, args, open, doc, &result)) {
+    if (open && (view.Edits() != edits || doc.SelStart() != selStart || doc.SelLength() != selLength))
+      view.ShowSelection();
+    return result;
+  }
+
+  calls_.docOpen = open;
   calls_.docName = window_->docPath().toStdString();
   calls_.appPath = window_->appPath().toStdString();
   if (c == HostCall::BrowserList) {
     calls_.browserList = "None=None";
     for (const auto& [caption, program] : FoundBrowsers()) calls_.browserList += "\x1e" + caption + "=" + program;
   }
-  const std::string before = view.Text();
-  const int selStart = view.SelStart(), selLength = view.SelLength();
-  calls_.doc.ReplaceAll(before);
-  calls_.doc.SetSelection(selStart, selLength);
   calls_.calls.clear();
-  HostValue result = calls_.Invoke(name, args);
-  const HtmlDocument& after = calls_.doc;
-  if (calls_.docOpen &&
-      (after.Text() != before || after.SelStart() != selStart || after.SelLength() != selLength))
-    view.Update(after.Text(), after.SelStart(), after.SelLength());
-  return result;
+  return calls_.Invoke(name, args);
 }
 
 }  // namespace tendrel

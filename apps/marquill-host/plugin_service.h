@@ -45,11 +45,14 @@ class PluginService : public QObject, protected QDBusContext {
 
  private:
   void forceSaveWithDialog();
+  // `bytes` as the text of an answer.
+  const QString& TextAnswer(std::string_view bytes);
   HostValue browserPreview(const std::string& target);
 
   HostWindow* window_;
-  InMemoryHost calls_;                // the call semantics, run on a copy of the document
+  InMemoryHost calls_;                // the calls about the editor rather than its document
   QList<QDBusMessage> waitingSaves_;  // ForceSave calls answered when the dialog closes
+  QString answer_;                    // the text of the last answer
 };
 
 }  // namespace tendrel
