@@ -86,6 +86,7 @@ void HostWindow::note(const QString& text) { statusBar()->showMessage(text, 8000
 
 void HostWindow::newDocument() {
   docPath_.clear();
+  byteOrderMark_ = false;
   view_.Load({});
   setDocOpen(true);
   edit_->setFocus();
@@ -104,14 +105,15 @@ bool HostWindow::openPath(const QString& path, QString* error) {
   }
   std::string text;
   const bool latin1 = !bytes.isValidUtf8();
+  bool bom = false;
   if (latin1) {
     text = QString::fromLatin1(bytes).toStdString();  // older pages: never lose a byte to U+FFFD
   } else {
-    // A leading byte order mark is not kept: the editor has always opened a
-    // page without it, so it is saved without it too.
-    const qsizetype bom = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    text.assign(bytes.constData() + bom, static_cast<size_t>(bytes.size() - bom));
+    bom = bytes.startsWith("\xEF\xBB\xBF");
+    const qsizetype skip = bom ? 3 : 0;
+    text.assign(bytes.constData() + skip, static_cast<size_t>(bytes.size() - skip));
   }
+  byteOrderMark_ = bom;
   docPath_ = QFileInfo(path).absoluteFilePath();
   view_.Load(std::move(text));
   setDocOpen(true);
@@ -124,7 +126,7 @@ bool HostWindow::openPath(const QString& path, QString* error) {
 bool HostWindow::saveTo(const QString& path, QString* error) {
   QSaveFile f(path);
   const std::string& text = view_.Text();
-  if (!f.open(QIODevice::WriteOnly) ||
+  if (!f.open(QIODevice::WriteOnly) || (byteOrderMark_ && f.write("\xEF\xBB\xBF", 3) != 3) ||
       f.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
       !f.commit()) {
     *error = f.errorString();

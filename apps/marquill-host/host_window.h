@@ -58,6 +58,10 @@ class HostWindow : public QMainWindow {
   DocumentView view_;
   bool docOpen_ = true;
   QString docPath_;
+  // The file began with a UTF-8 byte order mark: the page's text is shown and
+  // served without it (plug-ins count positions from its first character),
+  // and it is written back in front when the page is saved.
+  bool byteOrderMark_ = false;
   QString appPath_;
 };
 

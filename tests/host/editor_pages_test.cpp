@@ -217,3 +217,19 @@ TEST_F(EditorPages, ACallCostsItsOwnWorkNotThePagesSize) {
   std::printf("8 MiB page: getselstart %.3f ms, setselection + puttextatcursor 1 KB %.2f ms (medians)\n",
               median(caret), median(edit));
 }
+
+TEST_F(EditorPages, AByteOrderMarkIsServedWithoutAndSavedWith) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string text = "<html><head><title>Caf\xC3\xA9</title></head><body>x</body></html>\r\n";
+  auto h = Start(bom + text);
+  // Plug-ins count positions from the page's first character.
+  EXPECT_EQ(h->CallText("getalltext"), text);
+  h->Invoke("setselection", {0, 6});
+  EXPECT_EQ(h->CallText("getseltext"), "<html>");
+  h->Invoke("ForceSave", {});
+  EXPECT_EQ(ReadFile(pagePath), bom + text) << "the mark the file had is written back";
+  h->Invoke("setselection", {0, 0});
+  h->Invoke("puttextatcursor", {std::string("<!-- x -->")});
+  h->Invoke("ForceSave", {});
+  EXPECT_EQ(ReadFile(pagePath), bom + "<!-- x -->" + text);
+}
