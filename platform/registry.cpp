@@ -88,11 +88,21 @@ bool NextIniLine(std::string_view d, size_t& pos, size_t& start, size_t& len, bo
 
 }  // namespace
 
-// A UTF-8 byte order mark is not skipped: the INI reader of our Qt takes it
-// as part of the first line.
+// A UTF-8 byte order mark at the start is skipped, but then the INI reader of
+// our Qt takes the first line after it as it stands: it must be a key line
+// (no blank or empty first line, no comment, no section), or the file is
+// refused.
 bool IniTextReadable(std::string_view text) {
   size_t pos = 0, start = 0, len = 0;
   bool hasEquals = false;
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    text.remove_prefix(3);
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i == text.size() || text[i] == '\n' || text[i] == '\r' || text[i] == ';' || text[i] == '[')
+      return false;
+    if (!NextIniLine(text, pos, start, len, hasEquals) || !hasEquals) return false;
+  }
   while (NextIniLine(text, pos, start, len, hasEquals)) {
     const std::string_view line = text.substr(start, len);
     if (line.front() == '[') {

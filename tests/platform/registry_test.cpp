@@ -299,7 +299,13 @@ TEST(Registry, ReadableVerdictAgreesWithTheIniReader) {
       "", "k=v\n", "[A]\nk=v\n", "[A\nk=v\n", "k\n", ";only a comment\n", "\"k=v\"\n",
       "k;=v\n", "k=v;comment\n", ";c\n \nk=v\n", "k=\"a\nb\"\n", "k=a\\\nb\n", "[A]]\n",
       "\xEF\xBB\xBF[A]\nk=v\n", "  \r\n\r\nk = v\r\n", "[]\n=\n", "k=\"unterminated\n[B]\n",
-      "\\\n", "a\\\r\n=b\n", "[A];x\nk=v\n", "[A]\n;x\n  junk\n"};
+      "\\\n", "a\\\r\n=b\n", "[A];x\nk=v\n", "[A]\n;x\n  junk\n",
+      // After a byte order mark the first line must be a key line, as it stands.
+      "\xEF\xBB\xBF", "\xEF\xBB\xBF\n", "\xEF\xBB\xBFk=v\n[A]\nb=1\n", "\xEF\xBB\xBF\nk=v\n",
+      "\xEF\xBB\xBF \nk=v\n", "\xEF\xBB\xBF\t k=v\n", "\xEF\xBB\xBF;c\nk=v\n", "\xEF\xBB\xBF ;c\nk=v\n",
+      "\xEF\xBB\xBF[x=1]\nb=2\n", "\xEF\xBB\xBF\"a=\"=1\n", "\xEF\xBB\xBF\\\na=1\n", "\xEF\xBB\xBFk;=v\n",
+      "\xEF\xBB\xBF\xEF\xBB\xBFk=v\n", "\xEF\xBB\xBF=\n[x\n",
+      "\xEF\xBB\xBF[Servery=/N10__cxxabiv117__class_type_infoEnn\n"};
   int n = 0;
   for (const std::string& text : texts) {
     const QString file = QString::fromStdString(home.root()) + QString("/verdict%1.ini").arg(n++);
