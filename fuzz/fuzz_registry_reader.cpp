@@ -52,7 +52,12 @@ void Check(bool ok, const char* what) {
   }
 }
 
-void Walk(const RegistryKey& key, int depth) {
+// Reads every value of every key below `key`. A hand-made file can name a
+// sub-key "" or "a%5Cb" (a backslash), which leads back to the key itself or
+// elsewhere in the tree: the walk is bounded by a budget of keys, not only by
+// depth, or such a file would make it run for minutes.
+void Walk(const RegistryKey& key, int depth, int& budget) {
+  if (--budget < 0) return;
   for (const std::string& name : key.ValueNames()) {
     std::string value;
     key.ReadString(name, value);
@@ -60,7 +65,8 @@ void Walk(const RegistryKey& key, int depth) {
   if (depth >= 16) return;
   for (const std::string& sub : key.SubKeys()) {
     const auto child = RegistryKey::Open(RegRoot::CurrentUser, key.Path() + "\\" + sub, false);
-    if (child) Walk(*child, depth + 1);
+    if (child) Walk(*child, depth + 1, budget);
+    if (budget < 0) return;
   }
 }
 
@@ -101,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto key = RegistryKey::Open(RegRoot::CurrentUser, keyPath, false);
   Check(key.has_value() == readable, "a readable file must open, an unreadable one not");
   if (key) {
-    Walk(*key, 0);
+    int budget = 256;
+    Walk(*key, 0, budget);
     const std::string value = "a,b=\"c\";\n\xC3\xA9";
     if (key->WriteString("Fuzz Value", value)) {
       std::string back;
