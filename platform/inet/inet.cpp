@@ -231,7 +231,18 @@ InetSession::InetSession(std::string agent, InetTimeouts timeouts)
   GlobalInit();
 }
 
-InetSession::~InetSession() = default;
+InetSession::~InetSession() {
+  if (share_) curl_share_cleanup(static_cast<CURLSH*>(share_));
+}
+
+void InetSession::KeepConnections() {
+  if (share_) return;
+  CURLSH* share = curl_share_init();
+  if (!share) return;  // exchanges then connect afresh, which still works
+  curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+  curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+  share_ = share;
+}
 
 bool InetSession::Probe(const std::string& url, InetError* error) {
   if (AbortAsked(abort_)) {
@@ -273,6 +284,7 @@ bool InetSession::Perform(const HttpRequest& request, HttpReply* reply, InetErro
   x.answerStarted = &answerStarted;
   easy.Common(agent_, timeouts_, abort_, request.url, &x);
   CURL* c = easy.get();
+  if (share_) curl_easy_setopt(c, CURLOPT_SHARE, static_cast<CURLSH*>(share_));
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &x);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);

@@ -85,6 +85,12 @@ class InetSession {
   // begin). Set it before an exchange starts, not during one.
   void SetAbort(InetAbort abort) { abort_ = std::move(abort); }
 
+  // From now on the connections this session's exchanges make stay open for
+  // its later exchanges with the same server, until the session ends (as a
+  // WinINet internet handle keeps them). Without it every exchange connects
+  // afresh. The session still serves one exchange at a time.
+  void KeepConnections();
+
   // Makes a connection to the server of url (and for https the TLS handshake)
   // within the connect time-out, and lets it go again. False with the error
   // when the server cannot be reached.
@@ -100,6 +106,7 @@ class InetSession {
   std::string agent_;
   InetTimeouts timeouts_;
   InetAbort abort_;
+  void* share_ = nullptr;  // libcurl's share handle holding the kept connections
 };
 
 // The machine is offline only when the system lists network interfaces and

@@ -6,7 +6,7 @@
 #include "common/text.h"
 #include "platform/registry.h"
 #include "seller/shell/context.h"
-#include "seller/shell/deployment.h"
+#include "seller/core/deployment.h"
 
 namespace tendrel {
 

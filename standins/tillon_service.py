@@ -1,0 +1,356 @@
+#!/usr/bin/env python3
+"""Stand-in for the Tillon service's web server, for tests and the demo.
+
+HTTPS on loopback, HTTP/1.1 with kept-alive connections. Serves four paths:
+
+  /vendor/VendorRegisterUpdate.html   enrol a vendor (empty vendor_id) or update one
+  /vendor/VendorProductReplace.html   register a product (empty product_id) or replace one
+  /vendor/VendorProductDetails.html   list the vendor's products
+  /vendor/VendorProductDelete.html    delete one of the vendor's products
+
+Vendors and products live in the JSON file --state (written whole through a
+temporary file, so a crash leaves the old or the new state). Passwords are
+checked on every request but enrolment.
+
+TLS: the certificate comes from --tls-dir. When that folder holds no
+server.pem, a test CA (ca.pem) and a server certificate for localhost and
+127.0.0.1 signed by it are made there with openssl; clients trust ca.pem
+(Bravant through TENDREL_CA_FILE).
+
+Every request line is appended, byte for byte, to <record-dir>/requests.log
+as "<connection number> <request line>" before the answer goes out, so tests
+can tell a kept connection from a new one. With --port 0 a free port is taken
+and printed as the first line of output. The server ends by itself after
+--lifetime seconds, or on SIGTERM or SIGINT.
+
+Misbehaviour for tests:
+  --refuse                    take the port but accept no connection
+  --html-error                answer every request with an HTML error page (status 500)
+  --no-token                  answer without the success token
+  --token-without-id          answer "{SUCCESS};" (nothing between token and ";")
+  --token-without-semicolon   answer the token and the ID without the ";"
+  --slow SECONDS              wait this long after reading a request before answering
+  --reset-mid-body            promise a longer reply, send part of it, reset the connection
+  --pad BYTES                 add this many blanks behind every reply (large replies)
+"""
+import argparse
+import http.server
+import json
+import os
+import signal
+import socket
+import ssl
+import struct
+import subprocess
+import sys
+import threading
+import urllib.parse
+
+HTML_ERROR = (b"<HTML><HEAD><TITLE>500 Internal Server Error</TITLE></HEAD>\r\n"
+              b"<BODY><H1>Internal Server Error</H1>\r\n"
+              b"<P>The Tillon database is not available {DB-DOWN}.</P></BODY></HTML>\r\n")
+
+
+def make_certificates(folder):
+    """A test CA and a server certificate signed by it, made once per folder."""
+    os.makedirs(folder, exist_ok=True)
+    if os.path.exists(os.path.join(folder, "server.pem")):
+        return
+
+    def run(*args):
+        subprocess.run(["openssl"] + list(args), cwd=folder, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
+    run("req", "-x509", *ec, "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
+        "-subj", "/CN=Tillon Test CA",
+        "-addext", "basicConstraints=critical,CA:TRUE",
+        "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    run("req", *ec, "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost")
+    with open(os.path.join(folder, "server.ext"), "w") as f:
+        f.write("basicConstraints=CA:FALSE\n"
+                "keyUsage=critical,digitalSignature,keyEncipherment\n"
+                "extendedKeyUsage=serverAuth\n"
+                "subjectAltName=DNS:localhost,IP:127.0.0.1,IP:::1\n")
+    run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+        "-CAcreateserial", "-out", "server.part", "-days", "2", "-extfile", "server.ext")
+    os.replace(os.path.join(folder, "server.part"), os.path.join(folder, "server.pem"))
+
+
+class State:
+    """Vendors and products, kept in a JSON file written whole."""
+
+    def __init__(self, path):
+        self.path = path
+        self.lock = threading.Lock()
+        self.data = {"next_vendor": 1001, "next_product": 5001, "vendors": {}, "products": {}}
+        if path and os.path.exists(path):
+            with open(path, encoding="utf-8") as f:
+                self.data.update(json.load(f))
+
+    def save(self):
+        if not self.path:
+            return
+        temp = self.path + ".part"
+        with open(temp, "w", encoding="utf-8") as f:
+            json.dump(self.data, f, indent=1, sort_keys=True)
+            f.flush()
+            os.fsync(f.fileno())
+        os.replace(temp, self.path)
+
+    def vendor(self, vendor_id, password):
+        v = self.data["vendors"].get(vendor_id)
+        return v if v is not None and v.get("vendor_password") == password else None
+
+
+def parse_query(query):
+    """Keys and values in order; values %-decoded (a "+" stays a "+")."""
+    fields = []
+    for piece in query.split("&") if query else []:
+        key, _, value = piece.partition("=")
+        fields.append((key, urllib.parse.unquote(value, errors="surrogateescape")))
+    return dict(fields)
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    server_version = "TillonStandIn/1.0"
+    protocol_version = "HTTP/1.1"
+    timeout = 60
+
+    def log_message(self, fmt, *args):
+        if self.server.options.verbose:
+            sys.stderr.write("tillon: " + (fmt % args) + "\n")
+
+    def setup(self):
+        super().setup()
+        self.connection_number = self.server.next_connection()
+
+    def do_GET(self):
+        self.server.record(self.connection_number, self.raw_requestline.rstrip(b"\r\n"))
+        options = self.server.options
+        if options.slow > 0:
+            self.server.stopping.wait(options.slow)
+        if options.html_error:
+            self.answer(HTML_ERROR, status=500, content_type="text/html")
+            return
+        path, _, query = self.path.partition("?")
+        routes = {
+            "/vendor/VendorRegisterUpdate.html": self.register_update,
+            "/vendor/VendorProductReplace.html": self.product_replace,
+            "/vendor/VendorProductDetails.html": self.product_details,
+            "/vendor/VendorProductDelete.html": self.product_delete,
+        }
+        route = routes.get(path)
+        if route is None:
+            self.answer(b"<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY>Not found.</BODY></HTML>",
+                        status=404, content_type="text/html")
+            return
+        with self.server.state.lock:
+            text = route(parse_query(query))
+        self.answer(text.encode("utf-8", errors="surrogateescape") + b" " * self.server.options.pad)
+
+    # ---- the four services ----
+
+    def issued(self, new_id):
+        """The success reply carrying an ID, shaped by the misbehaviour switches."""
+        options = self.server.options
+        if options.no_token:
+            return "Thank you. Your request was received as " + new_id + ";"
+        if options.token_without_id:
+            return "{SUCCESS};"
+        if options.token_without_semicolon:
+            return "{SUCCESS}" + new_id
+        return "{SUCCESS}" + new_id + ";"
+
+    def register_update(self, q):
+        state = self.server.state
+        vendor_id = q.get("vendor_id", "")
+        password = q.get("vendor_password", "")
+        if not vendor_id:
+            if not password:
+                return "{ERROR}A password is required;"
+            vendor_id = str(state.data["next_vendor"])
+            state.data["next_vendor"] += 1
+            state.data["vendors"][vendor_id] = dict(q, vendor_id=vendor_id)
+            state.save()
+            return self.issued(vendor_id)
+        vendor = state.vendor(vendor_id, password)
+        if vendor is None:
+            return "{ERROR}Unknown vendor or wrong password;"
+        for key, value in q.items():
+            if key.startswith("cc_") and not value:
+                continue  # updates send the card fields empty
+            vendor[key] = value
+        state.save()
+        return self.issued(vendor_id)
+
+    def product_replace(self, q):
+        state = self.server.state
+        vendor_id = q.get("vendor_id", "")
+        if state.vendor(vendor_id, q.get("vendor_password", "")) is None:
+            return "{ERROR}Unknown vendor or wrong password;"
+        product_id = q.get("product_id", "")
+        products = state.data["products"]
+        if product_id and product_id in products and products[product_id]["vendor_id"] != vendor_id:
+            return "{ERROR}The product belongs to another vendor;"
+        if not product_id:
+            product_id = str(state.data["next_product"])
+            state.data["next_product"] += 1
+        old_key = products.get(product_id, {}).get("product_key", "")
+        products[product_id] = {
+            "vendor_id": vendor_id,
+            "product_name": q.get("product_name", ""),
+            "product_description": q.get("product_description", ""),
+            "product_price": q.get("product_price", ""),
+            "product_url": q.get("product_url", ""),
+            "product_mime_type": q.get("product_mime_type", ""),
+            # A change without a key keeps the product's key.
+            "product_key": q.get("product_key", old_key),
+        }
+        state.save()
+        return self.issued(product_id)
+
+    def product_details(self, q):
+        state = self.server.state
+        vendor_id = q.get("vendor_id", "")
+        if state.vendor(vendor_id, q.get("vendor_password", "")) is None:
+            return "{ERROR}Unknown vendor or wrong password;"
+        if self.server.options.no_token:
+            return "Your products:\n{ENDALL}"
+        text = "{SUCCESS}\n"
+        for product_id in sorted(state.data["products"]):
+            p = state.data["products"][product_id]
+            if p["vendor_id"] != vendor_id:
+                continue
+            text += "{PRODUCT}" + ";".join([product_id, p["product_name"], p["product_price"],
+                                            p["product_description"], p["product_mime_type"],
+                                            p["product_url"], p["product_key"]]) + "{END}\n"
+        return text + "{ENDALL}"
+
+    def product_delete(self, q):
+        state = self.server.state
+        vendor_id = q.get("vendor_id", "")
+        if state.vendor(vendor_id, q.get("vendor_password", "")) is None:
+            return "{ERROR}Unknown vendor or wrong password;"
+        product = state.data["products"].get(q.get("product_id", ""))
+        if product is None or product["vendor_id"] != vendor_id:
+            return "{ERROR}No such product;"
+        del state.data["products"][q["product_id"]]
+        state.save()
+        return "Deleted." if self.server.options.no_token else "{SUCCESS}"
+
+    # ---- answering ----
+
+    def answer(self, payload, status=200, content_type="text/plain"):
+        if self.server.options.reset_mid_body:
+            self.send_response(status)
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(payload) + 100000))
+            self.end_headers()
+            self.wfile.write(payload + b" " * 20000)
+            self.wfile.flush()
+            # Let the client take in what was sent: a reset discards data
+            # still waiting to be read on its side.
+            self.server.stopping.wait(0.5)
+            # Linger 0: the close resets the connection instead of ending it.
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.close_connection = True
+            self.connection.close()
+            return
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(payload)))
+        self.end_headers()
+        self.wfile.write(payload)
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def __init__(self, address, options, context):
+        super().__init__(address, Handler)
+        self.options = options
+        self.context = context
+        self.state = State(options.state)
+        self.stopping = threading.Event()
+        self.lock = threading.Lock()
+        self.connections = 0
+
+    def finish_request(self, request, client_address):
+        # The TLS handshake runs in the connection's own thread, so a client
+        # that never completes it holds up nobody else.
+        request.settimeout(30)
+        try:
+            tls = self.context.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError):
+            return
+        super().finish_request(tls, client_address)
+
+    def next_connection(self):
+        with self.lock:
+            self.connections += 1
+            return self.connections
+
+    def record(self, connection, line):
+        if not self.options.record_dir:
+            return
+        with self.lock:
+            os.makedirs(self.options.record_dir, exist_ok=True)
+            with open(os.path.join(self.options.record_dir, "requests.log"), "ab") as f:
+                f.write(str(connection).encode() + b" " + line + b"\n")
+
+
+def main():
+    ap = argparse.ArgumentParser(description="Stand-in Tillon service (HTTPS, loopback only).")
+    ap.add_argument("--host", default="127.0.0.1", help="loopback address to bind (default 127.0.0.1)")
+    ap.add_argument("--port", type=int, default=0, help="port; 0 takes a free one and prints it")
+    ap.add_argument("--tls-dir", required=True, help="folder of the test CA and the server certificate")
+    ap.add_argument("--state", default="", help="JSON file of vendors and products")
+    ap.add_argument("--record-dir", default="", help="folder for requests.log")
+    ap.add_argument("--lifetime", type=float, default=120.0, help="seconds before the server ends itself")
+    ap.add_argument("--refuse", action="store_true", help="accept no connection")
+    ap.add_argument("--html-error", action="store_true", help="answer an HTML error page")
+    ap.add_argument("--no-token", action="store_true", help="answer without the success token")
+    ap.add_argument("--token-without-id", action="store_true", help='answer "{SUCCESS};"')
+    ap.add_argument("--token-without-semicolon", action="store_true", help="answer the token and ID without ';'")
+    ap.add_argument("--slow", type=float, default=0.0, help="seconds to wait before answering")
+    ap.add_argument("--reset-mid-body", action="store_true", help="reset the connection halfway through the reply")
+    ap.add_argument("--pad", type=int, default=0, help="blanks added behind every reply")
+    ap.add_argument("--verbose", action="store_true", help="log each request to stderr")
+    options = ap.parse_args()
+
+    if not (options.host.startswith("127.") or options.host in ("localhost", "::1")):
+        ap.error("the stand-in serves loopback addresses only")
+
+    done = threading.Event()
+    signal.signal(signal.SIGTERM, lambda *_: done.set())
+    signal.signal(signal.SIGINT, lambda *_: done.set())
+
+    family = socket.AF_INET6 if ":" in options.host else socket.AF_INET
+    if options.refuse:
+        # A bound socket that never listens: connection attempts are refused,
+        # and no other program can take the port meanwhile.
+        sock = socket.socket(family, socket.SOCK_STREAM)
+        sock.bind((options.host, options.port))
+        print(sock.getsockname()[1], flush=True)
+        done.wait(options.lifetime)
+        sock.close()
+        return 0
+
+    make_certificates(options.tls_dir)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(os.path.join(options.tls_dir, "server.pem"), os.path.join(options.tls_dir, "server.key"))
+    Server.address_family = family
+    server = Server((options.host, options.port), options, context)
+    print(server.server_address[1], flush=True)
+    thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True)
+    thread.start()
+    done.wait(options.lifetime)
+    server.stopping.set()
+    server.shutdown()
+    server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
