@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto key = RegistryKey::Open(RegRoot::CurrentUser, keyPath, false);
   Check(key.has_value() == readable, "a readable file must open, an unreadable one not");
   if (key) {
-    int budget = 256;
+    int budget = 32;
     Walk(*key, 0, budget);
     const std::string value = "a,b=\"c\";\n\xC3\xA9";
     if (key->WriteString("Fuzz Value", value)) {
