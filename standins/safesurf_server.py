@@ -22,6 +22,8 @@ import sys
 import threading
 import time
 
+import standin_serve
+
 PAGE = (b"<html><head><title>SafeSurf</title></head>"
         b"<body><p>Thank you. Your rating has been received.</p></body></html>")
 MAX_BODY = 1 << 20
@@ -121,27 +123,13 @@ def main():
     signal.signal(signal.SIGINT, lambda *_: done.set())
 
     if options.refuse:
-        # A bound socket that never listens: connection attempts are refused,
-        # and no other program can take the port meanwhile.
         family = socket.AF_INET6 if ":" in options.host else socket.AF_INET
-        sock = socket.socket(family, socket.SOCK_STREAM)
-        sock.bind((options.host, options.port))
-        print(sock.getsockname()[1], flush=True)
-        done.wait(options.lifetime)
-        sock.close()
-        return 0
+        return standin_serve.refuse(options.host, options.port, family, options.lifetime, done)
 
     if ":" in options.host:
         Server.address_family = socket.AF_INET6
     server = Server((options.host, options.port), options)
-    print(server.server_address[1], flush=True)
-    thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True)
-    thread.start()
-    done.wait(options.lifetime)
-    server.stopping.set()
-    server.shutdown()
-    server.server_close()
-    return 0
+    return standin_serve.serve(server, options.lifetime, done)
 
 
 if __name__ == "__main__":

@@ -46,6 +46,8 @@ import sys
 import threading
 import urllib.parse
 
+import standin_serve
+
 HTML_ERROR = (b"<HTML><HEAD><TITLE>500 Internal Server Error</TITLE></HEAD>\r\n"
               b"<BODY><H1>Internal Server Error</H1>\r\n"
               b"<P>The Tillon database is not available {DB-DOWN}.</P></BODY></HTML>\r\n")
@@ -328,28 +330,14 @@ def main():
 
     family = socket.AF_INET6 if ":" in options.host else socket.AF_INET
     if options.refuse:
-        # A bound socket that never listens: connection attempts are refused,
-        # and no other program can take the port meanwhile.
-        sock = socket.socket(family, socket.SOCK_STREAM)
-        sock.bind((options.host, options.port))
-        print(sock.getsockname()[1], flush=True)
-        done.wait(options.lifetime)
-        sock.close()
-        return 0
+        return standin_serve.refuse(options.host, options.port, family, options.lifetime, done)
 
     make_certificates(options.tls_dir)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(os.path.join(options.tls_dir, "server.pem"), os.path.join(options.tls_dir, "server.key"))
     Server.address_family = family
     server = Server((options.host, options.port), options, context)
-    print(server.server_address[1], flush=True)
-    thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True)
-    thread.start()
-    done.wait(options.lifetime)
-    server.stopping.set()
-    server.shutdown()
-    server.server_close()
-    return 0
+    return standin_serve.serve(server, options.lifetime, done)
 
 
 if __name__ == "__main__":
