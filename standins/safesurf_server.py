@@ -16,7 +16,6 @@ Misbehaviour for tests:
 import argparse
 import http.server
 import os
-import signal
 import socket
 import sys
 import threading
@@ -113,14 +112,8 @@ def main():
     ap.add_argument("--close-mid-reply", action="store_true", help="close the connection halfway through the reply")
     ap.add_argument("--error", action="store_true", help='answer "ERROR"')
     ap.add_argument("--verbose", action="store_true", help="log each request to stderr")
-    options = ap.parse_args()
-
-    if not (options.host.startswith("127.") or options.host in ("localhost", "::1")):
-        ap.error("the stand-in serves loopback addresses only")
-
-    done = threading.Event()
-    signal.signal(signal.SIGTERM, lambda *_: done.set())
-    signal.signal(signal.SIGINT, lambda *_: done.set())
+    options = standin_serve.checked_options(ap)
+    done = standin_serve.stop_event()
 
     if options.refuse:
         family = socket.AF_INET6 if ":" in options.host else socket.AF_INET

@@ -1,6 +1,23 @@
 """What the stand-in servers share: the refusing port and the serving loop."""
+import signal
 import socket
 import threading
+
+
+def checked_options(parser):
+    """Parses the command line; the stand-ins serve loopback addresses only."""
+    options = parser.parse_args()
+    if not (options.host.startswith("127.") or options.host in ("localhost", "::1")):
+        parser.error("the stand-in serves loopback addresses only")
+    return options
+
+
+def stop_event():
+    """An event set by SIGTERM or SIGINT: the server then ends cleanly."""
+    done = threading.Event()
+    signal.signal(signal.SIGTERM, lambda *_: done.set())
+    signal.signal(signal.SIGINT, lambda *_: done.set())
+    return done
 
 
 def refuse(host, port, family, lifetime, done):

@@ -37,7 +37,6 @@ import argparse
 import http.server
 import json
 import os
-import signal
 import socket
 import ssl
 import struct
@@ -319,14 +318,8 @@ def main():
     ap.add_argument("--reset-mid-body", action="store_true", help="reset the connection halfway through the reply")
     ap.add_argument("--pad", type=int, default=0, help="blanks added behind every reply")
     ap.add_argument("--verbose", action="store_true", help="log each request to stderr")
-    options = ap.parse_args()
-
-    if not (options.host.startswith("127.") or options.host in ("localhost", "::1")):
-        ap.error("the stand-in serves loopback addresses only")
-
-    done = threading.Event()
-    signal.signal(signal.SIGTERM, lambda *_: done.set())
-    signal.signal(signal.SIGINT, lambda *_: done.set())
+    options = standin_serve.checked_options(ap)
+    done = standin_serve.stop_event()
 
     family = socket.AF_INET6 if ":" in options.host else socket.AF_INET
     if options.refuse:

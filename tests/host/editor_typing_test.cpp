@@ -104,21 +104,11 @@ class Keyboard {
 }  // namespace
 
 TEST(EditorTyping, TypedTextReachesTheNextCallAndTheSavedFileByteForByte) {
-  const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-  if (xvfb.isEmpty()) GTEST_SKIP() << "Xvfb is not installed";
+  PrivateXServer x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
   TempHome home;
-  QProcess x;
-  x.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                 QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                 QStringLiteral("800x600x24")});
-  ASSERT_TRUE(x.waitForStarted(5000));
-  QByteArray number;
-  WaitFor([&] {
-    number += x.readAllStandardOutput();
-    return number.contains('\n') || x.state() == QProcess::NotRunning;
-  }, 10000);
-  const std::string display = ":" + number.trimmed().toStdString();
-  ASSERT_GT(display.size(), 1u) << "Xvfb gave no display number";
+  const std::string display = x.display();
+  ASSERT_FALSE(display.empty()) << "Xvfb gave no display number";
 
   // A page with CR LF lines, a lone CR and multi-byte characters.
   const fs::path page = fs::path(home.root()) / "typed.htm";
@@ -186,6 +176,4 @@ TEST(EditorTyping, TypedTextReachesTheNextCallAndTheSavedFileByteForByte) {
     std::ifstream in(page, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), want);
   }
-  x.terminate();
-  if (!x.waitForFinished(3000)) x.kill();
 }

@@ -72,24 +72,11 @@ TEST(HostWindows, AnnouncedOnTheBusAndGoodbyeOnClose) {
 }
 
 TEST(HostWindows, X11WindowHasCaptionAndClass) {
-  const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-  if (xvfb.isEmpty()) GTEST_SKIP() << "Xvfb is not installed";
+  PrivateXServer x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
   TempHome home;
-  // Xvfb picks a free display and writes its number to stdout. Without
-  // -noreset it would reset when our first look disconnects, refusing the
-  // editor's connection meanwhile.
-  QProcess x;
-  x.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                 QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                 QStringLiteral("800x600x24")});
-  ASSERT_TRUE(x.waitForStarted(5000));
-  QByteArray number;
-  WaitFor([&] {
-    number += x.readAllStandardOutput();
-    return number.contains('\n') || x.state() == QProcess::NotRunning;
-  }, 10000);
-  const std::string display = ":" + number.trimmed().toStdString();
-  ASSERT_GT(display.size(), 1u) << "Xvfb gave no display number";
+  const std::string display = x.display();
+  ASSERT_FALSE(display.empty()) << "Xvfb gave no display number";
 
   EXPECT_FALSE(MarquillRunning(X11Windows(display)));
   {
@@ -104,6 +91,4 @@ TEST(HostWindows, X11WindowHasCaptionAndClass) {
     EXPECT_TRUE(MarquillRunning(X11Windows(display)));
   }
   EXPECT_TRUE(X11Windows(":4093").empty()) << "an unreachable display lists nothing";
-  x.terminate();  // lets Xvfb remove its lock and socket
-  if (!x.waitForFinished(3000)) x.kill();
 }

@@ -8,6 +8,7 @@
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <cstdlib>
 #include <functional>
@@ -83,4 +84,41 @@ class HostProcess {
 
  private:
   QProcess proc_;
+};
+
+// An X server of its own for a test: Xvfb picks a free display and writes its
+// number on standard output. Without -noreset it would reset when the first
+// client disconnects, refusing the next one meanwhile. display() is empty
+// when Xvfb is not installed or gave no number.
+class PrivateXServer {
+ public:
+  PrivateXServer() {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    installed_ = !xvfb.isEmpty();
+    if (!installed_) return;
+    x_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("800x600x24")});
+    if (!x_.waitForStarted(5000)) return;
+    QByteArray number;
+    WaitFor([&] {
+      number += x_.readAllStandardOutput();
+      return number.contains('\n') || x_.state() == QProcess::NotRunning;
+    }, 10000);
+    if (!number.trimmed().isEmpty()) display_ = ":" + number.trimmed().toStdString();
+  }
+  ~PrivateXServer() {
+    x_.terminate();  // lets Xvfb remove its lock and socket
+    if (!x_.waitForFinished(3000)) x_.kill();
+  }
+  PrivateXServer(const PrivateXServer&) = delete;
+  PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+  bool installed() const { return installed_; }
+  const std::string& display() const { return display_; }
+
+ private:
+  QProcess x_;
+  bool installed_ = false;
+  std::string display_;
 };
