@@ -127,7 +127,9 @@ bool PluginService::publish(QString* error) {
     return false;
   }
   if (!bus.registerService(kBusName)) {
-    *error = QStringLiteral("another editor owns the name %1 (%2)").arg(kBusName, bus.lastError().message());
+    const QString why = bus.lastError().message();
+    *error = QStringLiteral("another editor owns the name %1").arg(kBusName) +
+             (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
     return false;
   }
   return true;
