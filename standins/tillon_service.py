@@ -31,6 +31,7 @@ Misbehaviour for tests:
   --token-without-semicolon   answer the token and the ID without the ";"
   --slow SECONDS              wait this long after reading a request before answering
   --reset-mid-body            promise a longer reply, send part of it, reset the connection
+  --spaced-id                 answer the ID with blanks and a tab around it
   --pad BYTES                 add this many blanks behind every reply (large replies)
 """
 import argparse
@@ -161,6 +162,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return "{SUCCESS};"
         if options.token_without_semicolon:
             return "{SUCCESS}" + new_id
+        if options.spaced_id:
+            return "{SUCCESS}  " + new_id + " \t;"
         return "{SUCCESS}" + new_id + ";"
 
     def register_update(self, q):
@@ -314,6 +317,7 @@ def main():
     ap.add_argument("--no-token", action="store_true", help="answer without the success token")
     ap.add_argument("--token-without-id", action="store_true", help='answer "{SUCCESS};"')
     ap.add_argument("--token-without-semicolon", action="store_true", help="answer the token and ID without ';'")
+    ap.add_argument("--spaced-id", action="store_true", help="answer the ID with blanks around it")
     ap.add_argument("--slow", type=float, default=0.0, help="seconds to wait before answering")
     ap.add_argument("--reset-mid-body", action="store_true", help="reset the connection halfway through the reply")
     ap.add_argument("--pad", type=int, default=0, help="blanks added behind every reply")

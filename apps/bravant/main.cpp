@@ -6,13 +6,17 @@
 //                                       output, join)
 //   --screenshot FILE                   write a picture of the window, then end
 //   --screenshot-delay MS               wait before the picture (default 800)
+// BRAVANT_SCREENSHOTS=DIR writes a picture of every wizard page there
+// (<wizard id>-NN.png, NN the page's index in the wizard) and ends.
 // With BRAVANT_SHOWN_STAMP set, the moment the window first appears is
 // printed to standard error as "bravant shown <ns since the epoch>"; with the
 // value "quit" the program then ends (start-up timing).
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QDir>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -85,6 +89,33 @@ class ShownStamp : public QObject {
   bool done_ = false;
 };
 
+QPixmap Shoot(QWidget& form) {
+  QApplication::processEvents();
+  QScreen* screen = form.screen();
+  return screen != nullptr ? screen->grabWindow(form.winId()) : form.grab();
+}
+
+// Turns every wizard's pages in turn and keeps a picture of each.
+void ScreenshotPages(tendrel::TMainForm& form, const tendrel::WizardTable& wizards, const QString& dir) {
+  QDir().mkpath(dir);
+  int failures = 0;
+  for (const tendrel::WizardRow& row : wizards) {
+    form.SwitchTo(row.id);
+    auto* pages = form.findChild<QStackedWidget*>(QString::fromStdString(row.inner));
+    const int count = pages != nullptr ? std::max<int>(1, pages->count()) : 1;
+    for (int i = 0; i < count; ++i) {
+      if (pages != nullptr && pages->count() > 0) pages->setCurrentIndex(i);
+      const QString file =
+          QDir(dir).filePath(QStringLiteral("%1-%2.png").arg(QString::fromStdString(row.id)).arg(i, 2, 10, QLatin1Char('0')));
+      if (!Shoot(form).save(file)) {
+        std::fprintf(stderr, "bravant: %s could not be written\n", qPrintable(file));
+        ++failures;
+      }
+    }
+  }
+  QApplication::exit(failures == 0 ? 0 : 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,8 +147,7 @@ int main(int argc, char** argv) {
 
   if (!options.screenshot.isEmpty()) {
     QTimer::singleShot(options.screenshotDelay, &form, [&form, &options] {
-      QScreen* screen = form.screen();
-      const QPixmap shot = screen != nullptr ? screen->grabWindow(form.winId()) : form.grab();
+      const QPixmap shot = Shoot(form);
       if (!shot.save(options.screenshot)) {
         std::fprintf(stderr, "bravant: the screenshot could not be written to %s\n",
                      qPrintable(options.screenshot));
@@ -128,6 +158,10 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       QApplication::exit(0);
     });
+  }
+  if (const char* dir = std::getenv("BRAVANT_SCREENSHOTS"); dir != nullptr && *dir != '\0') {
+    const QString d = QString::fromLocal8Bit(dir);
+    QTimer::singleShot(options.screenshotDelay, &form, [&form, &wizards, d] { ScreenshotPages(form, wizards, d); });
   }
   return app.exec();
 }

@@ -32,6 +32,12 @@ inline std::string TillonServiceHost() {
   return detail::FromEnv("BRAVANT_SERVICE_HOST", "secure.tillon.com");
 }
 
+// The service's public web site, named in the Join wizard's texts and shown
+// by its "Go To The Tillon Web Site" button.
+inline std::string TillonWebSite() {
+  return detail::FromEnv("BRAVANT_WEB_SITE", "http://www.tillon.com/");
+}
+
 // Longest wait for the service's connection (look-up, connect, TLS), and the
 // longest time an exchange may go without a byte moving.
 inline int ServiceConnectTimeoutMs() { return detail::IntFromEnv("BRAVANT_CONNECT_TIMEOUT_MS", 15000); }

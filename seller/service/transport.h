@@ -99,6 +99,9 @@ class ServiceTransport {
 
   // Shows (true) or restores (false) the busy cursor; nothing without a hook.
   void SetBusyHook(std::function<void(bool)> busy) { busy_ = std::move(busy); }
+  void Busy(bool on) const {
+    if (busy_) busy_(on);
+  }
   // Lets another thread end a running Send (it then fails as cancelled).
   void SetAbort(InetAbort abort);
 
@@ -106,10 +109,6 @@ class ServiceTransport {
   const ActivityLog& ActivityLogFile() const { return log_; }
 
  private:
-  void Busy(bool on) const {
-    if (busy_) busy_(on);
-  }
-
   const SettingsStore& settings_;
   UserDialogs& dialogs_;
   ServiceConfig config_;

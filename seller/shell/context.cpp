@@ -2,8 +2,11 @@
 
 namespace tendrel {
 
-BravantContext::BravantContext(UserDialogs& dialogs, const std::string& settingsRoot)
-    : dialogs_(dialogs), settings_(settingsRoot), applet_(&settings_, nullptr, &dialogs_) {}
+BravantContext::BravantContext(UserDialogs& dialogs, const std::string& settingsRoot, ServiceConfig service)
+    : dialogs_(dialogs),
+      settings_(settingsRoot),
+      applet_(&settings_, nullptr, &dialogs_),
+      service_(settings_, dialogs_, std::move(service)) {}
 
 void BravantContext::AttachHost(std::unique_ptr<HostEditor> host) {
   // The record lets go of an earlier host before that host is freed.

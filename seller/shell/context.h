@@ -11,6 +11,7 @@
 #include "seller/authoring/applet.h"
 #include "seller/core/settings.h"
 #include "seller/core/show_once.h"
+#include "seller/service/transport.h"
 #include "seller/shell/state.h"
 
 namespace tendrel {
@@ -20,7 +21,8 @@ class BravantContext {
   // The settings store opens (and creates) its root key here; the product
   // record starts empty and without a host.
   explicit BravantContext(UserDialogs& dialogs,
-                          const std::string& settingsRoot = "\\Software\\Tendrel\\Tillon");
+                          const std::string& settingsRoot = "\\Software\\Tendrel\\Tillon",
+                          ServiceConfig service = ServiceConfig::FromDeployment());
   BravantContext(const BravantContext&) = delete;
   BravantContext& operator=(const BravantContext&) = delete;
 
@@ -37,6 +39,10 @@ class BravantContext {
   // Takes the automation object for the rest of the program's life and tells
   // the product record about it.
   void AttachHost(std::unique_ptr<HostEditor> host);
+
+  // The one road to the Tillon service: its connection is held across
+  // requests until an error report or the program's end closes it.
+  ServiceTransport& Service() { return service_; }
 
   // The shared flags: host window found, Salebox placed, edit mode.
   BravantState& State() { return state_; }
@@ -58,6 +64,7 @@ class BravantContext {
   // Declared before the record, which points at it, so it outlives the record.
   std::unique_ptr<HostEditor> host_;
   TApplet applet_;
+  ServiceTransport service_;
   BravantState state_;
   OneTimeMessages* messages_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -73,4 +74,21 @@ class TillonStandIn {
   QString tlsDir_;
   QProcess proc_;
   int port_ = 0;
+};
+
+// Points TENDREL_CA_FILE at a CA for the life of the object.
+class TrustedCa {
+ public:
+  explicit TrustedCa(const std::string& file) {
+    if (const char* v = std::getenv("TENDREL_CA_FILE")) old_ = v, had_ = true;
+    setenv("TENDREL_CA_FILE", file.c_str(), 1);
+  }
+  ~TrustedCa() {
+    if (had_) setenv("TENDREL_CA_FILE", old_.c_str(), 1);
+    else unsetenv("TENDREL_CA_FILE");
+  }
+
+ private:
+  std::string old_;
+  bool had_ = false;
 };

@@ -62,6 +62,7 @@ TMainForm::TMainForm(BravantContext& ctx, HostProbe& probe, WizardTable wizards,
       probe_(probe) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Bravant"));
+  ctx_.Service().SetBusyHook([](bool busy) { busy ? BusyCursor() : NormalCursor(); });
 
   BuildMenus();
 
@@ -98,7 +99,13 @@ TMainForm::TMainForm(BravantContext& ctx, HostProbe& probe, WizardTable wizards,
 }
 
 // The wizards are freed before the window's widgets, which they may point at.
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The wizards (and any request of theirs) end with the window; the
+  // service connection goes with them.
+  wizards_.clear();
+  ctx_.Service().SetBusyHook({});
+  ctx_.Service().CloseAll();
+}
 
 void TMainForm::BuildMenus() {
   QMenu* tillon = menuBar()->addMenu(QStringLiteral("&Tillon"));

@@ -23,23 +23,6 @@ constexpr char kEnrol[] =
     "/vendor/VendorRegisterUpdate.html?vendor_id=&vendor_password=open%20sesame&company_name=Smith%20%26%20Sons"
     "&cc_number=4111111111111111&reseller_id=";
 
-// Points TENDREL_CA_FILE at a CA for the life of the object.
-class TrustedCa {
- public:
-  explicit TrustedCa(const std::string& file) {
-    if (const char* v = std::getenv("TENDREL_CA_FILE")) old_ = v, had_ = true;
-    setenv("TENDREL_CA_FILE", file.c_str(), 1);
-  }
-  ~TrustedCa() {
-    if (had_) setenv("TENDREL_CA_FILE", old_.c_str(), 1);
-    else unsetenv("TENDREL_CA_FILE");
-  }
-
- private:
-  std::string old_;
-  bool had_ = false;
-};
-
 class ServiceExchange : public ::testing::Test {
  protected:
   void SetUp() override { settings_.WriteText("Options", "Logging", "Yes"); }
