@@ -53,13 +53,17 @@ void Check(bool ok, const char* what) {
   }
 }
 
-// Reads every value of every key below `key`. A hand-made file can name a
+// Reads the values of the keys below `key`. A hand-made file can name a
 // sub-key "" or "a%5Cb" (a backslash), which leads back to the key itself or
 // elsewhere in the tree: the walk is bounded by a budget of keys, not only by
-// depth, or such a file would make it run for minutes.
+// depth, or such a file would make it run for minutes. Every registry call
+// reads and judges the file afresh, so the walk stops at 8 keys of 8 values:
+// more finds nothing new and only slows each input.
 void Walk(const RegistryKey& key, int depth, int& budget) {
   if (--budget < 0) return;
+  int values = 0;
   for (const std::string& name : key.ValueNames()) {
+    if (++values > 8) break;
     std::string value;
     key.ReadString(name, value);
   }
@@ -108,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto key = RegistryKey::Open(RegRoot::CurrentUser, keyPath, false);
   Check(key.has_value() == readable, "a readable file must open, an unreadable one not");
   if (key) {
-    int budget = 32;
+    int budget = 8;
     Walk(*key, 0, budget);
     const std::string value = "a,b=\"c\";\n\xC3\xA9";
     if (key->WriteString("Fuzz Value", value)) {
