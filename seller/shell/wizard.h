@@ -27,6 +27,9 @@ class Wizard {
   virtual void BeginEdit() {}
   // Throw away what has been entered and start afresh.
   virtual void Reset() {}
+  // Write what the pages show into the product record (the Create wizard's
+  // fields, before Publish or Output works on the record).
+  virtual void Commit() {}
 };
 
 // What a wizard may ask of the main window. Ids the window does not know are
@@ -40,6 +43,9 @@ class WizardFrame {
   // The wizard switch: makes the wizard active and runs its entry step,
   // unless it is the active one already.
   virtual void SwitchTo(const std::string& id) = 0;
+  // Runs the wizard's Reset or Commit (see Wizard).
+  virtual void ResetWizard(const std::string& id) = 0;
+  virtual void CommitWizard(const std::string& id) = 0;
   // The active wizard's id; empty until start-up has chosen the first one.
   virtual std::string ActiveWizard() const = 0;
   // The step in progress during long work; the empty text takes it away.

@@ -211,6 +211,14 @@ void TMainForm::SwitchTo(const std::string& id) {
   PlaceTillonLogo();
 }
 
+void TMainForm::ResetWizard(const std::string& id) {
+  if (Wizard* wizard = WizardFor(id)) wizard->Reset();
+}
+
+void TMainForm::CommitWizard(const std::string& id) {
+  if (Wizard* wizard = WizardFor(id)) wizard->Commit();
+}
+
 void TMainForm::ShowStatus(const std::string& text) {
   QStatusBar* line = statusBar();
   line->setObjectName(QStringLiteral("stbStatus"));

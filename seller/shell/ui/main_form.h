@@ -40,6 +40,8 @@ class TMainForm : public QMainWindow, public WizardFrame {
   void EnableWizard(const std::string& id, bool enabled) override;
   bool WizardEnabled(const std::string& id) const override;
   void SwitchTo(const std::string& id) override;
+  void ResetWizard(const std::string& id) override;
+  void CommitWizard(const std::string& id) override;
   std::string ActiveWizard() const override { return active_; }
   // Shown in a status line under the pages while there is a text; the pages
   // keep their size (the window grows by the line).
