@@ -399,6 +399,9 @@ QWidget* JoinWizard::BuildPages(const WizardSite& site) {
 }
 
 void JoinWizard::Enter() {
+  // What the Create wizard's pages show is kept in the record, so it is
+  // there again on the way back (entering Create reloads its pages).
+  frame_.CommitWizard(kCreateWizard);
   LoadFields();
   if (CurrentPage() == kStartPage)
     SetUpPage();
