@@ -93,6 +93,13 @@ QWidget* Make(const PageControl& row, QWidget* parent) {
 
 }  // namespace
 
+QFont PageFont() {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSize(8);
+  return f;
+}
+
 PageControls BuildPage(QWidget* page, std::span<const PageControl> rows) {
   PageControls made;
   QHash<QString, QWidget*> groups;

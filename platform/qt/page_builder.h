@@ -2,6 +2,7 @@
 // Wizard pages described as data: each page is a table of rows (kind, object
 // name, text, place), and the builder makes the controls. The pixel geometry
 // stays in the tables, the wiring in the forms.
+#include <QFont>
 #include <QHash>
 #include <QRect>
 #include <QString>
@@ -59,6 +60,9 @@ class PageControls {
  private:
   QHash<QString, QWidget*> byName_;
 };
+
+// The font the pages' pixel measures are made for: 8-point DejaVu Sans.
+QFont PageFont();
 
 // Makes the rows' controls on page, in table order (which is also their
 // stacking and tab order). A row whose parent names no Group made before it

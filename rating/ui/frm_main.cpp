@@ -45,13 +45,6 @@ constexpr int kColumn = kClientWidth - kLeft - 8;
 // A place in the column beside the picture.
 constexpr QRect Col(int top, int height) { return QRect(kLeft, top, kColumn, height); }
 
-QFont FormFont() {
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setStyleHint(QFont::SansSerif);
-  f.setPointSize(8);
-  return f;
-}
-
 // ---- the pages, in page-control order; the category pages come from
 // CategoryRows ----
 
@@ -220,7 +213,7 @@ ProgressWindowSetup SendInfoSetup() {
 
 TfrmSendInfo::TfrmSendInfo(QWidget* parent)
     : ProgressWindow(SendInfoSetup(), parent), lblInfo(label()), SendProgBar(bar()) {
-  setFont(FormFont());
+  setFont(PageFont());
 }
 
 // ---- TfrmMain ----
@@ -230,7 +223,7 @@ TfrmMain::TfrmMain(KestrelServices services, QWidget* parent)
       services_(std::move(services)) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Kestrel - v1.01"));
-  setFont(FormFont());
+  setFont(PageFont());
   setFixedSize(kClientWidth, kClientHeight);
   BuildForm();
   frmSendInfo_ = new TfrmSendInfo(this);

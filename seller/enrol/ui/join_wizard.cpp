@@ -51,13 +51,6 @@ constexpr QPoint kOverlayAt(20, 21);
 
 QString Site() { return Q(deployment::TillonWebSite()); }
 
-QFont FormFont() {
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setStyleHint(QFont::SansSerif);
-  f.setPointSize(8);
-  return f;
-}
-
 std::vector<PageControl> StartRows() {
   return {
       {Ctl::Heading, "", "Welcome to Tillon", Col(8, 18)},
@@ -283,7 +276,7 @@ JoinWizard::~JoinWizard() = default;
 QWidget* JoinWizard::BuildPages(const WizardSite& site) {
   auto* room = new QWidget;
   room->setObjectName(QStringLiteral("pnlJoinWizard"));
-  room->setFont(FormFont());
+  room->setFont(PageFont());
   pgJoinWizard_ = new QStackedWidget(room);
   pgJoinWizard_->setObjectName(Q(site.InnerName()));
   pgJoinWizard_->setGeometry(0, 0, kWidth, kPageHeight);
