@@ -284,6 +284,9 @@ class Server(http.server.ThreadingHTTPServer):
         # The TLS handshake runs in the connection's own thread, so a client
         # that never completes it holds up nobody else.
         request.settimeout(30)
+        # Headers and body go out in separate writes: without this the body
+        # would wait for the client's delayed acknowledgement of the headers.
+        request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         try:
             tls = self.context.wrap_socket(request, server_side=True)
         except (ssl.SSLError, OSError):

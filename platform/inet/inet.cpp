@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <mutex>
 
 #include "platform/inet/inet_log.h"
@@ -62,6 +63,11 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* x = static_cast<Exchange*>(user);
   const size_t n = size * count;
   // A status line of a final response ("HTTP/1.1 200 OK"); interim 1xx answers do not count.
+  // The announced length is room made once, not grown into piece by piece.
+  if (x->reply && n > 15 && strncasecmp(data, "content-length:", 15) == 0) {
+    const long long length = std::atoll(std::string(data + 15, n - 15).c_str());
+    if (length > 0 && static_cast<size_t>(length) <= kMaxReplyBytes) x->reply->body.reserve(static_cast<size_t>(length));
+  }
   if (!x->started && n > 5 && std::string_view(data, 5) == "HTTP/") {  // "HTTP/2 200" is short
     const std::string_view line(data, n);
     const size_t sp = line.find(' ');

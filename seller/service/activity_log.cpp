@@ -52,8 +52,10 @@ std::string MaskSecrets(const std::string& text) {
 ActivityLog::ActivityLog(const SettingsStore& settings, std::string path)
     : settings_(settings), path_(std::move(path)) {}
 
+bool ActivityLog::Enabled() const { return RegYes(settings_, "Options", "Logging", "No"); }
+
 void ActivityLog::Write(const std::string& text) const {
-  if (!RegYes(settings_, "Options", "Logging", "No")) return;
+  if (!Enabled()) return;
   const std::string path = path_.empty() ? AppDir() + "/tlnlog.txt" : path_;
   const QLocale locale = QLocale::system();
   const QDateTime now = QDateTime::currentDateTime();

@@ -17,6 +17,8 @@ class ActivityLog {
   // logging is on. A file that cannot be written is passed over: the log
   // must never stop an exchange.
   void Write(const std::string& text) const;
+  // Whether entries are written now (Options/Logging is "Yes").
+  bool Enabled() const;
 
   const std::string& Path() const { return path_; }
 

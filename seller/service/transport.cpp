@@ -127,7 +127,8 @@ ServiceOutcome ServiceTransport::Send(const std::string& pathAndQuery) {
   }
   NoteError(0);
   out.reply = std::move(reply.body);
-  log_.Write("[RECEIVED] " + out.reply);
+  // Not even a copy of a large reply while nothing is logged.
+  if (log_.Enabled()) log_.Write("[RECEIVED] " + out.reply);
   return out;
 }
 
