@@ -7,7 +7,8 @@
 //   --screenshot FILE                   write a picture of the window, then end
 //   --screenshot-delay MS               wait before the picture (default 800)
 // BRAVANT_SCREENSHOTS=DIR writes a picture of every wizard page there
-// (<wizard id>-NN.png, NN the page's index in the wizard) and ends.
+// (<wizard id>-NN.png, NN the page's index in the wizard) and of the preview
+// image maker (preview-before.png, preview-after.png) and ends.
 // With BRAVANT_SHOWN_STAMP set, the moment the window first appears is
 // printed to standard error as "bravant shown <ns since the epoch>"; with the
 // value "quit" the program then ends (start-up timing).
@@ -15,6 +16,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -27,6 +30,8 @@
 
 #include "platform/qt/qt_dialogs.h"
 #include "resources/resources.h"
+#include "seller/authoring/ui/create_wizard.h"
+#include "seller/preview/ui/frm_make_preview.h"
 #include "seller/shell/context.h"
 #include "seller/shell/ui/desktop_host_probe.h"
 #include "seller/shell/ui/main_form.h"
@@ -91,13 +96,57 @@ class ShownStamp : public QObject {
 
 QPixmap Shoot(QWidget& form) {
   QApplication::processEvents();
+  QApplication::processEvents();
   QScreen* screen = form.screen();
   return screen != nullptr ? screen->grabWindow(form.winId()) : form.grab();
 }
 
-// Turns every wizard's pages in turn and keeps a picture of each.
-void ScreenshotPages(tendrel::TMainForm& form, const tendrel::WizardTable& wizards, const QString& dir) {
+// A made-up picture for the pages that show one.
+QString MakePicture(const QString& dir) {
+  QImage picture(320, 240, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x * 255 / 320, y * 255 / 240, 160));
+  const QString path = QDir(dir).filePath(QStringLiteral("picture.png"));
+  return picture.save(path) ? path : QString();
+}
+
+QString MakeTextFile(const QString& dir, const QString& name, const QByteArray& text) {
+  const QString path = QDir(dir).filePath(name);
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? path : QString();
+}
+
+bool Save(QWidget& window, const QString& dir, const QString& name) {
+  const QString file = QDir(dir).filePath(name);
+  if (Shoot(window).save(file)) return true;
+  std::fprintf(stderr, "bravant: %s could not be written\n", qPrintable(file));
+  return false;
+}
+
+QString Numbered(const QString& stem, int i) { return QStringLiteral("%1-%2.png").arg(stem).arg(i, 2, 10, QLatin1Char('0')); }
+
+// The preview image maker before and after its tiles are packed closer.
+int ScreenshotPreviewMaker(tendrel::BravantContext& ctx, const QString& dir, const QString& picture) {
+  tendrel::TfrmMakePreview maker(ctx.Settings(), ctx.Dialogs());
+  maker.ShowPreview(picture.toStdString());
+  maker.show();
+  int failures = Save(maker, dir, QStringLiteral("preview-before.png")) ? 0 : 1;
+  for (int i = 0; i < 5; ++i) maker.btnSpacingClick();
+  failures += Save(maker, dir, QStringLiteral("preview-after.png")) ? 0 : 1;
+  maker.hide();
+  return failures;
+}
+
+// Every wizard's pages in turn (<id>-NN.png); the Create wizard's once for
+// each kind of content with a file shown (create-text-NN.png, ...); the
+// preview image maker.
+void ScreenshotPages(tendrel::TMainForm& form, const tendrel::WizardTable& wizards, const QString& dir,
+                     tendrel::BravantContext& ctx) {
   QDir().mkpath(dir);
+  const QString picture = MakePicture(dir);
+  const QString text = MakeTextFile(dir, QStringLiteral("story.txt"), "Once upon a time there was a page.\n");
+  const QString page = MakeTextFile(dir, QStringLiteral("guide.htm"),
+                                    "<html><head><title>Guide</title></head><body><p>A guide.</p></body></html>\n");
   int failures = 0;
   for (const tendrel::WizardRow& row : wizards) {
     form.SwitchTo(row.id);
@@ -105,14 +154,30 @@ void ScreenshotPages(tendrel::TMainForm& form, const tendrel::WizardTable& wizar
     const int count = pages != nullptr ? std::max<int>(1, pages->count()) : 1;
     for (int i = 0; i < count; ++i) {
       if (pages != nullptr && pages->count() > 0) pages->setCurrentIndex(i);
-      const QString file =
-          QDir(dir).filePath(QStringLiteral("%1-%2.png").arg(QString::fromStdString(row.id)).arg(i, 2, 10, QLatin1Char('0')));
-      if (!Shoot(form).save(file)) {
-        std::fprintf(stderr, "bravant: %s could not be written\n", qPrintable(file));
-        ++failures;
-      }
+      failures += Save(form, dir, Numbered(QString::fromStdString(row.id), i)) ? 0 : 1;
     }
   }
+  form.SwitchTo(tendrel::kCreateWizard);
+  if (auto* create = dynamic_cast<tendrel::CreateWizard*>(form.WizardFor(tendrel::kCreateWizard))) {
+    auto* pages = form.findChild<QStackedWidget*>(QStringLiteral("pgEditApplet"));
+    const struct {
+      int tag;
+      const char* stem;
+      QString file;
+    } kinds[] = {{0, "create-text", text}, {1, "create-image", picture}, {2, "create-html", page}};
+    for (const auto& kind : kinds) {
+      create->ChooseKind(kind.tag);
+      create->ShowFile(kind.file.toStdString());
+      for (int i = 0; pages != nullptr && i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        failures += Save(form, dir, Numbered(QString::fromLatin1(kind.stem), i)) ? 0 : 1;
+      }
+      pages->setCurrentIndex(0);
+      create->Reset();
+    }
+  }
+  failures += ScreenshotPreviewMaker(ctx, dir, picture);
+  for (const QString& f : {picture, text, page}) QFile::remove(f);
   QApplication::exit(failures == 0 ? 0 : 1);
 }
 
@@ -161,7 +226,8 @@ int main(int argc, char** argv) {
   }
   if (const char* dir = std::getenv("BRAVANT_SCREENSHOTS"); dir != nullptr && *dir != '\0') {
     const QString d = QString::fromLocal8Bit(dir);
-    QTimer::singleShot(options.screenshotDelay, &form, [&form, &wizards, d] { ScreenshotPages(form, wizards, d); });
+    QTimer::singleShot(options.screenshotDelay, &form,
+                       [&form, &wizards, d, &ctx] { ScreenshotPages(form, wizards, d, ctx); });
   }
   return app.exec();
 }
