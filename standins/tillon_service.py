@@ -33,6 +33,12 @@ Misbehaviour for tests:
   --reset-mid-body            promise a longer reply, send part of it, reset the connection
   --spaced-id                 answer the ID with blanks and a tab around it
   --pad BYTES                 add this many blanks behind every reply (large replies)
+
+Checking an upload: with the product's key as registered,
+
+  tillon_service.py --decode-product STATE_JSON PRODUCT_ID INFILE OUTFILE
+
+decodes INFILE (an encoded file as uploaded) into OUTFILE (tillon_cipher.py).
 """
 import argparse
 import http.server
@@ -47,6 +53,7 @@ import threading
 import urllib.parse
 
 import standin_serve
+import tillon_cipher
 
 HTML_ERROR = (b"<HTML><HEAD><TITLE>500 Internal Server Error</TITLE></HEAD>\r\n"
               b"<BODY><H1>Internal Server Error</H1>\r\n"
@@ -307,7 +314,26 @@ class Server(http.server.ThreadingHTTPServer):
                 f.write(str(connection).encode() + b" " + line + b"\n")
 
 
+def decode_product(argv):
+    """--decode-product STATE_JSON PRODUCT_ID INFILE OUTFILE: decodes with the product's key."""
+    if len(argv) != 4:
+        sys.stderr.write("usage: tillon_service.py --decode-product STATE_JSON PRODUCT_ID INFILE OUTFILE\n")
+        return 2
+    state_path, product_id, source, target = argv
+    try:
+        product = State(state_path).data["products"].get(product_id)
+        if product is None:
+            raise ValueError("no product " + product_id)
+        tillon_cipher.decode_file(product.get("product_key", ""), source, target)
+    except (ValueError, OSError) as error:
+        sys.stderr.write("tillon: %s\n" % error)
+        return 1
+    return 0
+
+
 def main():
+    if sys.argv[1:2] == ["--decode-product"]:
+        return decode_product(sys.argv[2:])
     ap = argparse.ArgumentParser(description="Stand-in Tillon service (HTTPS, loopback only).")
     ap.add_argument("--host", default="127.0.0.1", help="loopback address to bind (default 127.0.0.1)")
     ap.add_argument("--port", type=int, default=0, help="port; 0 takes a free one and prints it")
