@@ -7,6 +7,7 @@
 #include "seller/core/log.h"
 #include "seller/core/settings.h"
 #include "seller/core/deployment.h"
+#include "seller/service/ftp_transfer.h"
 
 namespace tendrel {
 
@@ -150,9 +151,17 @@ void ServiceTransport::ErrorReport(const std::string& message, const std::string
 }
 
 void ServiceTransport::CloseAll() {
+  if (ftp_) ftp_->Close();
   session_.reset();
   baseUrl_.clear();
 }
+
+FtpTransfer& ServiceTransport::Ftp() {
+  if (!ftp_) ftp_ = std::make_unique<FtpTransfer>(*this);
+  return *ftp_;
+}
+
+bool ServiceTransport::PassiveFtp() const { return settings_.ReadFlag("Options", "Passive FTP", "No"); }
 
 void ServiceTransport::NoteError(int code, std::string lastResponse) {
   lastError_ = code;

@@ -14,6 +14,7 @@
 
 #include "platform/inet/inet.h"
 #include "seller/service/activity_log.h"
+#include "seller/service/ftp_transfer.h"
 
 namespace tendrel {
 
@@ -89,8 +90,14 @@ class ServiceTransport {
   // from message, the reply and the last error. Also used by the FTP
   // transfer, with no reply.
   void ErrorReport(const std::string& message, const std::string& reply = {});
-  // Closes the session and with it every connection.
+  // Closes the session and with it every connection, the FTP one included.
   void CloseAll();
+
+  // The one program-wide FTP connection and its current remote directory.
+  FtpTransfer& Ftp();
+  // What the FTP transfer takes from the transport's settings and config.
+  const InetTimeouts& Timeouts() const { return config_.timeouts; }
+  bool PassiveFtp() const;
 
   // The last error of an exchange (0 after a success); the FTP transfer
   // records its own here, with the server's last response text.
@@ -114,6 +121,7 @@ class ServiceTransport {
   ServiceConfig config_;
   ActivityLog log_;
   std::unique_ptr<InetSession> session_;  // the internet handle
+  std::unique_ptr<FtpTransfer> ftp_;      // made on first use
   std::string baseUrl_;                   // the service connection: "https://host:port"
   InetAbort abort_;
   std::function<void(bool)> busy_;
