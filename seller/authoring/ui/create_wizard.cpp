@@ -329,6 +329,7 @@ int CreateWizard::CurrentPage() const { return pgEditApplet_->currentIndex(); }
 // registered product keeps its file and name.
 void CreateWizard::LoadRecord() {
   const TApplet& record = frame_.Context().Applet();
+  loaded_ = true;
   SetFields(FieldsFromRecord(record));
   ApplyKind(KindOfMediaType(record.MediaType));
   if (txtFile_->text().isEmpty() && FileExists(record.ProductName)) txtFile_->setText(Q(record.ProductName));
@@ -366,8 +367,16 @@ void CreateWizard::Reset() {
 }
 
 void CreateWizard::Commit() {
+  // Until the pages have been filled from the record they hold nothing of
+  // it: a Salebox opened for editing while another wizard came first keeps
+  // its record as read from the page.
+  if (!loaded_) return;
   BravantContext& ctx = frame_.Context();
-  CopyFieldsToRecord(Fields(), ctx.Settings(), ctx.Applet());
+  CreateFields fields = Fields();
+  // The product ID is the record's own: a registration (Publish) gives the
+  // record its new ID while these pages still show the old one.
+  fields.productId = ctx.Applet().ProductID;
+  CopyFieldsToRecord(fields, ctx.Settings(), ctx.Applet());
 }
 
 bool CreateWizard::Cancel() {

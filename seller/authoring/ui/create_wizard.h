@@ -87,6 +87,7 @@ class CreateWizard : public QObject, public Wizard {
 
   WizardFrame& frame_;
   ContentKind kind_ = ContentKind::None;
+  bool loaded_ = false;  // the pages have been filled from the record
   std::string productId_;
   QImage shownImage_;
 

@@ -53,7 +53,7 @@ std::vector<PageControl> DefinitionRows() {
       {Ctl::Caption, "lblLoginCaption", "Login Name", Caption(2), "grpServerDetails"},
       {Ctl::Edit, "txtLogin", "", Field(2), "grpServerDetails"},
       {Ctl::Caption, "lblPasswordCaption", "Password", Caption(3), "grpServerDetails"},
-      {Ctl::Edit, "txtPassword", "", Field(3), "grpServerDetails"},
+      {Ctl::Edit, "txtServerPassword", "", Field(3), "grpServerDetails"},
       {Ctl::Caption, "lblHTTPBaseCaption", Examples("HTTP Base", site + QStringLiteral("/MyDir")), Caption(4),
        "grpServerDetails"},
       {Ctl::Edit, "txtHTTPBase", "", Field(4), "grpServerDetails"},
@@ -141,7 +141,7 @@ ServerDefinitionPage::ServerDefinitionPage(BravantContext& ctx, QWidget* parent)
   txtAddress_ = c.get<QLineEdit>("txtAddress");
   txtDirectory_ = c.get<QLineEdit>("txtDirectory");
   txtLogin_ = c.get<QLineEdit>("txtLogin");
-  txtPassword_ = c.get<QLineEdit>("txtPassword");
+  txtPassword_ = c.get<QLineEdit>("txtServerPassword");
   txtHTTPBase_ = c.get<QLineEdit>("txtHTTPBase");
   txtPassword_->setEchoMode(QLineEdit::Password);
   txtPassword_->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));

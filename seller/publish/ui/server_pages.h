@@ -22,7 +22,7 @@ class BravantContext;
 
 // The "Server Definition" page: the list "Current Servers" (lstServers) with
 // btnNewServer and btnDeleteServer, and the group "Servers Details"
-// (grpServerDetails) with txtAddress, txtDirectory, txtLogin, txtPassword and
+// (grpServerDetails) with txtAddress, txtDirectory, txtLogin, txtServerPassword and
 // txtHTTPBase. Laid out for the whole wizard room (about 398 x 282).
 class ServerDefinitionPage : public QWidget {
   Q_OBJECT

@@ -249,10 +249,14 @@ TEST_F(CreateWizardTest, ARegisteredProductKeepsItsFileAndName) {
   EXPECT_FALSE(Control<QPushButton>(*form, "btnBrowse")->isEnabled());
   EXPECT_EQ(Field<QLabel>("ilPreview")->pixmap().size(), QSize(320, 400));
   EXPECT_EQ(Field("txtName")->text(), QStringLiteral("Sunset"));
-  // The identifier is carried through to the record unchanged.
-  ctx.Applet().ProductID.clear();
+  // The identifier stays the record's: committing the pages keeps it, and
+  // keeps a new one a registration gave the record meanwhile.
   form->CommitWizard(kCreateWizard);
   EXPECT_EQ(ctx.Applet().ProductID, "P42");
+  ctx.Applet().ProductID = "P43";
+  form->CommitWizard(kCreateWizard);
+  EXPECT_EQ(ctx.Applet().ProductID, "P43");
+  EXPECT_EQ(ctx.Applet().ProductName, "Sunset");
 }
 
 TEST_F(CreateWizardTest, CancelAsksThenClearsAndHidesThePages) {

@@ -98,8 +98,8 @@ TEST_F(ServerPagesTest, NewServerOpensTheDetailsAndLeavingFieldsWritesThem) {
   EXPECT_EQ(Stored("Shop", "HTTP Root"), "http://ftp.example.com");
   TypeAndLeave("txtDirectory", "public_html");
   EXPECT_EQ(Def("txtHTTPBase")->text(), "http://ftp.example.com");
-  TypeAndLeave("txtPassword", "pw123");
-  EXPECT_EQ(Def("txtPassword")->echoMode(), QLineEdit::Password);
+  TypeAndLeave("txtServerPassword", "pw123");
+  EXPECT_EQ(Def("txtServerPassword")->echoMode(), QLineEdit::Password);
   EXPECT_EQ(store.Load("Shop").password, "pw123");
   // Not on the Choose Server page until the lists are loaded again.
   EXPECT_EQ(Listed(Control<QListWidget>(*choose, "lstChooseServer")), Names{});
@@ -118,7 +118,7 @@ TEST_F(ServerPagesTest, ChoosingAnotherServerWritesTheFieldToTheOneLeft) {
   Load();
   auto* list = Def<QListWidget>("lstServers");
   ClickRow(list, 0);
-  EXPECT_EQ(Def("txtPassword")->text(), "secret");
+  EXPECT_EQ(Def("txtServerPassword")->text(), "secret");
   Enter("txtLogin");
   QTest::keyClicks(Def("txtLogin"), "homeuser");
   ClickRow(list, 1);

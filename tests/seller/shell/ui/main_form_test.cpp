@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
@@ -98,6 +100,21 @@ class MainFormTest : public ::testing::Test {
 
 QPushButton* Button(const TMainForm& form, const char* name) {
   return Control<QPushButton>(form, name);
+}
+
+// Every wizard's controls live in the one window and are found by name (by
+// tests, and by the screenshot walk): a name used twice would let one
+// wizard's field stand in for another's.
+TEST_F(MainFormTest, EveryNamedControlIsNamedOnce) {
+  TMainForm form(ctx, probe, BravantWizards());
+  std::map<QString, int> uses;
+  for (const QObject* o : form.findChildren<QObject*>())
+    if (!o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_"))) ++uses[o->objectName()];
+  std::vector<std::string> twice;
+  for (const auto& [name, count] : uses)
+    if (count > 1) twice.push_back(name.toStdString());
+  EXPECT_EQ(twice, std::vector<std::string>{});
+  EXPECT_GT(uses.size(), 100u);  // all four wizards are there
 }
 
 TEST_F(MainFormTest, HostAbsentShowsTheErrorAndStartFails) {
