@@ -4,10 +4,12 @@
 
 static void InitBitmapResources() { Q_INIT_RESOURCE(bitmaps); }
 static void InitClassResources() { Q_INIT_RESOURCE(classes); }
+static void InitTextResources() { Q_INIT_RESOURCE(text); }
 
 namespace tendrel {
 void InitResources() {
   InitBitmapResources();
   InitClassResources();
+  InitTextResources();
 }
 }  // namespace tendrel

@@ -1,5 +1,6 @@
 #include "seller/authoring/applet.h"
 
+#include <string_view>
 #include <vector>
 
 #include "common/files.h"
@@ -39,6 +40,40 @@ std::string ParamValue(const std::vector<std::string>& entries, const std::strin
   for (const auto& e : entries)
     if (LowerCase(e).find(key) != std::string::npos) return GetTagAttribute(e, "value");
   return {};
+}
+
+// A double quote or ">" in a quoted value would end the value, or the tag,
+// early: they are written as the entities &quot; and &gt;, and read back as
+// the characters. Text without either entity reads as it always did.
+std::string ToTagValue(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (const char c : value) {
+    if (c == '"')
+      out += "&quot;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string FromTagValue(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value.compare(i, 6, "&quot;") == 0) {
+      out += '"';
+      i += 5;
+    } else if (value.compare(i, 4, "&gt;") == 0) {
+      out += '>';
+      i += 3;
+    } else {
+      out += value[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -83,13 +118,13 @@ std::string TApplet::BuildTag() {
   };
   param("cabbase", "salebox.cab");
   param("productID", AddQuotes(ProductID));
-  if (!ProductName.empty()) param("saleboxname", AddQuotes(Trim(ProductName)));
+  if (!ProductName.empty()) param("saleboxname", AddQuotes(ToTagValue(Trim(ProductName))));
   param("vendorID", VendorID);
   param("cost", Cost);
-  if (!Description.empty()) param("description", AddQuotes(Trim(Description)));
-  if (!PreviewURL.empty()) param("previewURL", AddQuotes(PreviewURL));
+  if (!Description.empty()) param("description", AddQuotes(ToTagValue(Trim(Description))));
+  if (!PreviewURL.empty()) param("previewURL", AddQuotes(ToTagValue(PreviewURL)));
   param("mediaType", MediaType);
-  param("sourcefile", AddQuotes(SourceFile));
+  param("sourcefile", AddQuotes(ToTagValue(SourceFile)));
   param("doUseFrame", UseFrame ? "true" : "false");
   tag += kCRLF;
   tag +=
@@ -106,15 +141,15 @@ bool TApplet::StoreApplet(const std::string& tag, int32_t offset) {
   Width = GetTagAttribute(tag, "width");
   Height = GetTagAttribute(tag, "height");
   const auto entries = ParamEntries(tag);
-  SourceFile = ParamValue(entries, "sourcefile");
+  SourceFile = FromTagValue(ParamValue(entries, "sourcefile"));
   DocPosition = offset;
   DocLength = static_cast<int32_t>(tag.size());
-  ProductName = ParamValue(entries, "saleboxname");
-  Description = ParamValue(entries, "description");
+  ProductName = FromTagValue(ParamValue(entries, "saleboxname"));
+  Description = FromTagValue(ParamValue(entries, "description"));
   ClassLocation = ClassLocationSetting();
   ProductID = ParamValue(entries, "productid");
   Cost = ParamValue(entries, "cost");
-  PreviewURL = ParamValue(entries, "previewurl");
+  PreviewURL = FromTagValue(ParamValue(entries, "previewurl"));
   MediaType = ReplaceText(ParamValue(entries, "mediatype"), "jpg", "jpeg", false);
   VendorID = ParamValue(entries, "vendorid");
   UseFrame = ParamValue(entries, "douseframe") == "true";

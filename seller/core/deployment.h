@@ -38,6 +38,22 @@ inline std::string TillonWebSite() {
   return detail::FromEnv("BRAVANT_WEB_SITE", "http://www.tillon.com/");
 }
 
+// The service's secure web server as the page's communications applet
+// reaches it: the applet's classes lie in its "/Salebox/classes/".
+inline std::string TillonSecureURL() {
+  return detail::FromEnv("BRAVANT_SECURE_URL", "https://secure.tillon.com");
+}
+
+// The service's plain web address, from which browsers fetch the page's
+// browser object ("/Salebox/lib/saleboxLib.cab").
+inline std::string TillonPlainURL() { return detail::FromEnv("BRAVANT_PLAIN_URL", "http://www.tillon.com"); }
+
+// The CLASSID of that browser object, the digits of clsid:8-4-4-4-12. A page
+// holding an OBJECT of this CLASSID is not given a second one.
+inline std::string BrowserObjectClassId() {
+  return detail::FromEnv("BRAVANT_OBJECT_CLSID", "5A1EB0C5-7D2E-4F63-9B18-2C4E6A8D0F31");
+}
+
 // Longest wait for the service's connection (look-up, connect, TLS), and the
 // longest time an exchange may go without a byte moving.
 inline int ServiceConnectTimeoutMs() { return detail::IntFromEnv("BRAVANT_CONNECT_TIMEOUT_MS", 15000); }
