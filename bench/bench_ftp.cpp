@@ -41,6 +41,8 @@
 #include "seller/service/ftp_transfer.h"
 #include "seller/service/transport.h"
 
+#include "tests/support/stand_in_process.h"
+
 extern char** environ;
 
 namespace {
@@ -88,37 +90,17 @@ class StderrDialogs : public UserDialogs {
 // The stand-in FTP server on a free loopback port for the life of the object.
 class StandIn {
  public:
-  explicit StandIn(const QString& home) {
-    const QStringList args = {QStringLiteral(FTP_STANDIN_PATH), QStringLiteral("--port"), QStringLiteral("0"),
-                              QStringLiteral("--lifetime"), QStringLiteral("3600"), QStringLiteral("--home"), home,
-                              QStringLiteral("--user"), QString::fromLatin1(kUser), QStringLiteral("--password"),
-                              QString::fromLatin1(kPassword)};
-    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc_.start(QStringLiteral("/usr/bin/python3"), args);  // the system's pyftpdlib
-    if (!proc_.waitForStarted(5000)) throw std::runtime_error("python3 did not start");
-    QByteArray out;
-    QDeadlineTimer deadline(15000);
-    while (!out.contains('\n') && !deadline.hasExpired() && proc_.state() == QProcess::Running) {
-      proc_.waitForReadyRead(100);
-      out += proc_.readAllStandardOutput();
-    }
-    port_ = out.trimmed().toInt();
-    if (port_ <= 0) throw std::runtime_error("the stand-in FTP server did not start");
+  explicit StandIn(const QString& home)
+      : proc_(QStringLiteral(FTP_STANDIN_PATH),
+              {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--lifetime"), QStringLiteral("3600"),
+               QStringLiteral("--home"), home, QStringLiteral("--user"), QString::fromLatin1(kUser),
+               QStringLiteral("--password"), QString::fromLatin1(kPassword)}) {
+    if (proc_.port() <= 0) throw std::runtime_error("the stand-in FTP server did not start");
   }
-  ~StandIn() {
-    proc_.terminate();
-    if (!proc_.waitForFinished(5000)) {
-      proc_.kill();
-      proc_.waitForFinished(3000);
-    }
-  }
-  StandIn(const StandIn&) = delete;
-  StandIn& operator=(const StandIn&) = delete;
-  int port() const { return port_; }
+  int port() const { return proc_.port(); }
 
  private:
-  QProcess proc_;
-  int port_ = 0;
+  StandInProcess proc_;
 };
 
 // A file of the given size with varied bytes, written a piece at a time.

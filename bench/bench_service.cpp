@@ -41,6 +41,8 @@
 #include "seller/core/settings.h"
 #include "seller/service/transport.h"
 
+#include "tests/support/stand_in_process.h"
+
 extern char** environ;
 
 namespace {
@@ -86,38 +88,21 @@ class StandIn {
  public:
   // recordDir: where the service lists the requests it received, with the
   // number of the connection each came on; empty for none.
-  StandIn(const QString& tlsDir, int pad, const QString& recordDir = {}) {
-    QStringList args = {QStringLiteral(TILLON_STANDIN_PATH),
-                        QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--lifetime"),
+  StandIn(const QString& tlsDir, int pad, const QString& recordDir = {})
+      : proc_(QStringLiteral(TILLON_STANDIN_PATH), Args(tlsDir, pad, recordDir), 30000) {
+    if (proc_.port() <= 0) throw std::runtime_error("the stand-in service did not start");
+  }
+  int port() const { return proc_.port(); }
+
+ private:
+  static QStringList Args(const QString& tlsDir, int pad, const QString& recordDir) {
+    QStringList args = {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--lifetime"),
                         QStringLiteral("900"), QStringLiteral("--tls-dir"), tlsDir};
     if (pad > 0) args << QStringLiteral("--pad") << QString::number(pad);
     if (!recordDir.isEmpty()) args << QStringLiteral("--record-dir") << recordDir;
-    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc_.start(QStringLiteral("python3"), args);
-    if (!proc_.waitForStarted(5000)) throw std::runtime_error("python3 did not start");
-    QByteArray out;
-    QDeadlineTimer deadline(30000);  // making the certificates takes a moment
-    while (!out.contains('\n') && !deadline.hasExpired() && proc_.state() == QProcess::Running) {
-      proc_.waitForReadyRead(100);
-      out += proc_.readAllStandardOutput();
-    }
-    port_ = out.trimmed().toInt();
-    if (port_ <= 0) throw std::runtime_error("the stand-in service did not start");
+    return args;
   }
-  ~StandIn() {
-    proc_.terminate();
-    if (!proc_.waitForFinished(5000)) {
-      proc_.kill();
-      proc_.waitForFinished(3000);
-    }
-  }
-  StandIn(const StandIn&) = delete;
-  StandIn& operator=(const StandIn&) = delete;
-  int port() const { return port_; }
-
- private:
-  QProcess proc_;
-  int port_ = 0;
+  StandInProcess proc_;
 };
 
 ServiceConfig Config(const std::string& logPath) {

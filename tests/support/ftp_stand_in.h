@@ -3,16 +3,17 @@
 // a free loopback port for one test and killed at its end. One user, "vendor"
 // with the password "secret", whose home folder (a temporary folder, the FTP
 // root the login lands in) is also the web root.
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <set>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "support/stand_in_process.h"
 
 class FtpStandIn {
  public:
@@ -30,31 +31,15 @@ class FtpStandIn {
                         QStringLiteral("--password"), QString::fromLatin1(kPassword),
                         QStringLiteral("--record"), work_.filePath(QStringLiteral("commands.log"))};
     args += options;
-    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // pyftpdlib is the system's package: the system's interpreter has it.
-    const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                                                  : QStringLiteral("python3");
-    proc_.start(python, args);
-    if (!proc_.waitForStarted(5000)) return;
-    QByteArray out;
-    QDeadlineTimer deadline(15000);
-    while (!out.contains('\n') && !deadline.hasExpired() && proc_.state() == QProcess::Running) {
-      proc_.waitForReadyRead(100);
-      out += proc_.readAllStandardOutput();
-    }
-    port_ = out.trimmed().toInt();
-  }
-  ~FtpStandIn() {
-    proc_.kill();
-    proc_.waitForFinished(3000);
+    proc_ = std::make_unique<StandInProcess>(args.takeFirst(), args);
   }
   FtpStandIn(const FtpStandIn&) = delete;
   FtpStandIn& operator=(const FtpStandIn&) = delete;
 
   // 0 when the server did not start.
-  int port() const { return port_; }
+  int port() const { return proc_->port(); }
   // The address as a user types it into a server definition.
-  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port()); }
   // The user's home folder, the FTP root.
   QString Home() const { return work_.filePath(QStringLiteral("home")); }
   std::string HomePath(const std::string& relative = {}) const {
@@ -99,6 +84,5 @@ class FtpStandIn {
 
  private:
   QTemporaryDir work_;
-  QProcess proc_;
-  int port_ = 0;
+  std::unique_ptr<StandInProcess> proc_;
 };

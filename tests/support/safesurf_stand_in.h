@@ -3,13 +3,14 @@
 // started on a free loopback port for one test and killed at its end.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 #include <string>
+
+#include "support/stand_in_process.h"
 
 class SafeSurfStandIn {
  public:
@@ -19,26 +20,13 @@ class SafeSurfStandIn {
                         QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--lifetime"),
                         QStringLiteral("60"), QStringLiteral("--record-dir"), records_.path()};
     args += options;
-    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc_.start(QStringLiteral("python3"), args);
-    if (!proc_.waitForStarted(5000)) return;
-    QByteArray out;
-    QDeadlineTimer deadline(10000);
-    while (!out.contains('\n') && !deadline.hasExpired() && proc_.state() == QProcess::Running) {
-      proc_.waitForReadyRead(100);
-      out += proc_.readAllStandardOutput();
-    }
-    port_ = out.trimmed().toInt();
-  }
-  ~SafeSurfStandIn() {
-    proc_.kill();
-    proc_.waitForFinished(3000);
+    proc_ = std::make_unique<StandInProcess>(args.takeFirst(), args);
   }
   SafeSurfStandIn(const SafeSurfStandIn&) = delete;
   SafeSurfStandIn& operator=(const SafeSurfStandIn&) = delete;
 
   // 0 when the server did not start.
-  int port() const { return port_; }
+  int port() const { return proc_->port(); }
   // How many bodies the server has received.
   int Received() const {
     return static_cast<int>(QDir(records_.path()).entryList({QStringLiteral("body-*.txt")}, QDir::Files).size());
@@ -52,6 +40,5 @@ class SafeSurfStandIn {
 
  private:
   QTemporaryDir records_;
-  QProcess proc_;
-  int port_ = 0;
+  std::unique_ptr<StandInProcess> proc_;
 };

@@ -4,15 +4,16 @@
 // CA is made in a temporary folder; clients trust it through TENDREL_CA_FILE.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "support/stand_in_process.h"
 
 class TillonStandIn {
  public:
@@ -28,26 +29,14 @@ class TillonStandIn {
                         QStringLiteral("--state"), work_.filePath(QStringLiteral("state.json")),
                         QStringLiteral("--record-dir"), work_.filePath(QStringLiteral("records"))};
     args += options;
-    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc_.start(QStringLiteral("python3"), args);
-    if (!proc_.waitForStarted(5000)) return;
-    QByteArray out;
-    QDeadlineTimer deadline(30000);  // making the certificates takes a moment
-    while (!out.contains('\n') && !deadline.hasExpired() && proc_.state() == QProcess::Running) {
-      proc_.waitForReadyRead(100);
-      out += proc_.readAllStandardOutput();
-    }
-    port_ = out.trimmed().toInt();
-  }
-  ~TillonStandIn() {
-    proc_.kill();
-    proc_.waitForFinished(3000);
+    // Making the certificates takes a moment.
+    proc_ = std::make_unique<StandInProcess>(args.takeFirst(), args, 30000);
   }
   TillonStandIn(const TillonStandIn&) = delete;
   TillonStandIn& operator=(const TillonStandIn&) = delete;
 
   // 0 when the service did not start.
-  int port() const { return port_; }
+  int port() const { return proc_->port(); }
   // The CA that vouches for this service's certificate.
   std::string CaFile() const { return QDir(tlsDir_).filePath(QStringLiteral("ca.pem")).toStdString(); }
   QString TlsDir() const { return tlsDir_; }
@@ -72,8 +61,7 @@ class TillonStandIn {
  private:
   QTemporaryDir work_;
   QString tlsDir_;
-  QProcess proc_;
-  int port_ = 0;
+  std::unique_ptr<StandInProcess> proc_;
 };
 
 // Points TENDREL_CA_FILE at a CA for the life of the object.
