@@ -52,7 +52,7 @@ class Exception {
     std::string text = info_.reason ? info_.reason : "";
     if (info_.description && *info_.description) {
       if (!text.empty()) text += " ";
-      text += "(" + std::string(info_.description) + ")";
+      text.append("(").append(info_.description).append(")");
     }
     return text;
   }

@@ -377,7 +377,7 @@ bool FtpSession::Connect(const std::string& address, const std::string& login, c
     current_ = entry;
   } else {
     qCDebug(lcInet) << "the FTP server named no absolute login directory; using /";
-    current_ = "/";
+    current_.assign(1, '/');  // (a literal here trips a false GCC 12 -Wrestrict warning in Release)
   }
   open_ = true;
   return true;
