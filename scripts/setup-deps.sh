@@ -6,7 +6,8 @@ PKGS=(cmake ninja-build g++ clang ccache pkg-config
       libcurl4-openssl-dev libgraphicsmagick++1-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       python3 python3-pyftpdlib dbus dbus-x11 xvfb xauth openssl
-      imagemagick graphicsmagick nodejs time libglib2.0-dev)
+      imagemagick graphicsmagick nodejs time libglib2.0-dev
+      chromium)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QUrl>
+#include <unistd.h>
+
 #include <filesystem>
 #include <limits>
 
@@ -94,6 +96,17 @@ std::vector<std::pair<std::string, std::string>> FoundBrowsers() {
       }
     }
   return out;
+}
+
+// Starts `program` on `target`, detached. Chromium and Chrome refuse to run as
+// root with their sandbox on, so there they are started without it.
+bool StartBrowser(const QString& program, const QString& target) {
+  QStringList args;
+  const QString name = QFileInfo(program).fileName().toLower();
+  if (::geteuid() == 0 && (name.contains(QLatin1String("chromium")) || name.contains(QLatin1String("chrome"))))
+    args << QStringLiteral("--no-sandbox");
+  args << target;
+  return QProcess::startDetached(program, args);
 }
 
 // A path written the Windows way ("dir\ssurf.gif") when no such file exists.
@@ -229,7 +242,7 @@ HostValue PluginService::browserPreview(const std::string& target) {
   if (url.isValid() && QDesktopServices::openUrl(url)) return {};
   // No desktop handler: the first browser found shows it.
   for (const auto& [caption, program] : FoundBrowsers())
-    if (QProcess::startDetached(QString::fromStdString(program), {t})) return {};
+    if (StartBrowser(QString::fromStdString(program), t)) return {};
   throw EHostError("BrowserPreview: no web browser was found to show " + target);
 }
 
@@ -272,7 +285,7 @@ HostValue PluginService::call(const std::string& name, const std::vector<HostVal
     const std::string& path = TextArg(name, args, 0);
     const std::string& program = TextArg(name, args, 1);
     if (program.empty() || Lower(QString::fromStdString(program)) == "none") return browserPreview(path);
-    if (!QProcess::startDetached(QString::fromStdString(program), {QString::fromStdString(path)}))
+    if (!StartBrowser(QString::fromStdString(program), QString::fromStdString(path)))
       throw EHostError(name + ": " + program + " could not be started");
     return {};
   }

@@ -1,8 +1,11 @@
 #include "seller/output/ui/output_wizard.h"
 
+#include <QApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 
+#include "common/file_error.h"
 #include "host/host_editor.h"
 #include "platform/qt/page_builder.h"
 #include "seller/core/log.h"
@@ -43,18 +46,29 @@ const PageControl kRows[] = {
      "your web server as you normally would.",
      Row(166, 44)},
     {Ctl::Button, "btnOutputAll", "&Output Salebox To Marquill", QRect(kMargin, 222, 220, 25)},
+    {Ctl::Button, "btnPreview", "&Preview", QRect(kMargin + 228, 222, 100, 25)},
 };
 
 }  // namespace
 
 OutputWizard::OutputWizard(const WizardSite& site)
-    : frame_(site.Frame()), output_(site.Context()), pnlOutput_(new QWidget) {
+    : frame_(site.Frame()), output_(site.Context()), pnlOutput_(new QWidget), preview_(site.Context(), output_) {
   pnlOutput_->setObjectName(QString::fromStdString(site.InnerName()));
   pnlOutput_->setFont(FormFont());
   pnlOutput_->setMinimumSize(kWidth, kHeight);
   const PageControls made = BuildPage(pnlOutput_, kRows);
   btnOutputAll_ = made.get<QPushButton>(QStringLiteral("btnOutputAll"));
   QObject::connect(btnOutputAll_, &QPushButton::clicked, pnlOutput_, [this] { OutputAllClick(); });
+  btnPreview_ = made.get<QPushButton>(QStringLiteral("btnPreview"));
+  QObject::connect(btnPreview_, &QPushButton::clicked, pnlOutput_, [this] { PreviewClick(); });
+  LocalPreview::Hooks hooks;
+  hooks.windowTitles = [] {
+    std::vector<std::string> titles;
+    for (const QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible()) titles.push_back(w->windowTitle().toStdString());
+    return titles;
+  };
+  preview_.SetHooks(std::move(hooks));
   site.Place(pnlOutput_);
 }
 
@@ -76,6 +90,51 @@ void OutputWizard::OutputAllClick() {
     output_.OutputAll(hooks);
   } catch (const EHostError& e) {
     qCWarning(lcSeller, "The page output failed: %s", e.what());
+    frame_.Context().ReportFault(e.what());
+  }
+}
+
+QMenu* OutputWizard::BrowserMenu() {
+  if (QMenu* menu = pnlOutput_->window()->findChild<QMenu*>(QStringLiteral("popBrowser"))) return menu;
+  if (!ownMenu_) {
+    ownMenu_ = new QMenu(pnlOutput_);
+    ownMenu_->setObjectName(QStringLiteral("popBrowser"));
+  }
+  return ownMenu_;
+}
+
+void OutputWizard::PreviewClick() {
+  std::optional<std::vector<BrowserEntry>> browsers;
+  try {
+    browsers = preview_.OfferBrowsers();
+  } catch (const EHostError& e) {
+    qCWarning(lcSeller, "Reading the browser list failed: %s", e.what());
+    frame_.Context().ReportFault(e.what());
+    return;
+  }
+  if (!browsers) return;
+  QMenu* menu = BrowserMenu();
+  menu->clear();
+  for (const BrowserEntry& b : *browsers) {
+    QAction* item = menu->addAction(QString::fromStdString(b.caption));
+    const std::string program = b.program;
+    QObject::connect(item, &QAction::triggered, pnlOutput_, [this, program] { PreviewWith(program); });
+  }
+  menu->popup(btnPreview_->mapToGlobal(QPoint(btnPreview_->width(), 0)));
+}
+
+void OutputWizard::PreviewWith(const std::string& program) {
+  BusyCursor();
+  try {
+    preview_.PreviewWithBrowser(program);
+    NormalCursor();
+  } catch (const EHostError& e) {
+    NormalCursor();
+    qCWarning(lcSeller, "The preview failed: %s", e.what());
+    frame_.Context().ReportFault(e.what());
+  } catch (const FileError& e) {
+    NormalCursor();
+    qCWarning(lcSeller, "Writing the preview failed: %s", e.what());
     frame_.Context().ReportFault(e.what());
   }
 }

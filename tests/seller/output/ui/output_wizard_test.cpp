@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QHBoxLayout>
@@ -119,4 +120,49 @@ TEST_F(OutputWizardTest, AFailingHostIsReportedAndTheHourglassGoes) {
   EXPECT_EQ(dialogs.shown[0].caption, kProgramTitle);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(frame.log.empty());
+}
+
+TEST_F(OutputWizardTest, PreviewOffersTheHostsBrowsersInTheBrowserMenu) {
+  auto* preview = page.findChild<QPushButton*>(QStringLiteral("btnPreview"));
+  ASSERT_NE(preview, nullptr);
+  EXPECT_LE(preview->sizeHint().width(), preview->width());
+  host->browserList = "None=None\x1e" "Chromium=/usr/bin/chromium";
+  preview->click();
+  QMenu* menu = wizard->BrowserMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->objectName(), QStringLiteral("popBrowser"));
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("None"));
+  EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Chromium"));
+  EXPECT_TRUE(dialogs.shown.empty());
+  menu->hide();
+
+  // The menu is built afresh each time: a shorter list leaves no old items.
+  host->browserList = "None=None\x1e" "Firefox=/usr/bin/firefox\x1e";
+  preview->click();
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Firefox"));
+  menu->hide();
+
+  // Choosing an item previews with its program.
+  host->doc.ReplaceAll("<html><head></head><body>\r\n</body></html>");
+  menu->actions()[1]->trigger();
+  ASSERT_EQ(host->previews.size(), 1u);
+  EXPECT_EQ(host->previews[0].second, "/usr/bin/firefox");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(OutputWizardTest, PreviewWithOneBrowserWarnsAndWithNoDocumentSaysSo) {
+  auto* preview = page.findChild<QPushButton*>(QStringLiteral("btnPreview"));
+  ASSERT_NE(preview, nullptr);
+  host->browserList = "None=None";
+  preview->click();
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, kPreviewNeedsBrowsers);
+  EXPECT_EQ(dialogs.shown[0].icon, MsgIcon::Warning);
+  host->docOpen = false;
+  preview->click();
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[1].text, kPreviewNeedsDocument);
+  EXPECT_TRUE(host->previews.empty());
 }
