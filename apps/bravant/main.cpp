@@ -32,6 +32,7 @@
 #include "resources/resources.h"
 #include "seller/authoring/ui/create_wizard.h"
 #include "seller/preview/ui/frm_make_preview.h"
+#include "seller/products/ui/frm_edit_tillon.h"
 #include "seller/shell/context.h"
 #include "seller/shell/ui/desktop_host_probe.h"
 #include "seller/shell/ui/main_form.h"
@@ -196,6 +197,7 @@ int main(int argc, char** argv) {
   tendrel::BravantContext ctx(dialogs);
   tendrel::DesktopHostProbe probe;
   tendrel::TMainForm form(ctx, probe, wizards);
+  form.SetProductEditor([&ctx](QWidget* parent) { tendrel::EditRegisteredProducts(ctx, parent); });
   tendrel::QtOneTimeMessages messages(ctx.Settings(), &form);
   ctx.SetOneTimeMessages(&messages);
 

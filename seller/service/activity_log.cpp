@@ -25,7 +25,44 @@ bool EndsName(char c) { return c == '?' || c == '&' || c == '\r' || c == '\n' ||
 
 }  // namespace
 
-std::string MaskSecrets(const std::string& text) {
+std::string MaskProductKeys(const std::string& text) {
+  // Cut the way the product editor reads a list: the entries between
+  // "{SUCCESS}" (and a line feed) and "{ENDALL}", each ended by "{END}" and a
+  // line feed, its fields after "{PRODUCT}" (or the whole entry without it).
+  const auto token = LowerCase(text).find("{success}");
+  if (token == std::string::npos) return text;
+  size_t at = token + 9;
+  if (at < text.size() && text[at] == '\n') ++at;
+  size_t stop = text.find("{ENDALL}", at);
+  if (stop == std::string::npos) stop = text.size();
+  std::string out(text, 0, at);
+  while (at < stop) {
+    size_t end = text.find("{END}\n", at);
+    if (end == std::string::npos || end > stop) end = stop;
+    size_t fields = text.find("{PRODUCT}", at);
+    fields = fields == std::string::npos || fields + 9 > end ? at : fields + 9;
+    // The key follows the sixth separator.
+    size_t key = fields;
+    int seen = 0;
+    for (; key < end && seen < 6; ++key)
+      if (text[key] == ';') ++seen;
+    const bool hasKey = seen == 6 && key < end;
+    out.append(text, at, key - at);
+    if (hasKey) out += "****";
+    else out.append(text, key, end - key);
+    at = end;
+    if (end < stop) {
+      out += "{END}\n";
+      at = end + 6;
+    }
+  }
+  out.append(text, stop, std::string::npos);
+  return out;
+}
+
+std::string MaskSecrets(const std::string& raw) {
+  // A product list carries every product's key in clear.
+  const std::string text = MaskProductKeys(raw);
   std::string out;
   out.reserve(text.size());
   size_t i = 0;

@@ -31,6 +31,10 @@ class ActivityLog {
 // ..._key parameter replaced by "****". A value runs to the next "&", line
 // break or the end, so both a query and a request listed one field a line are
 // covered.
+// Product-list entries ("{PRODUCT}" and seven ";"-separated fields ended by
+// "{END}") lose their last field, the product's key, the same way.
 std::string MaskSecrets(const std::string& text);
+// Only the product-list part of MaskSecrets.
+std::string MaskProductKeys(const std::string& text);
 
 }  // namespace tendrel

@@ -107,6 +107,12 @@ TMainForm::~TMainForm() {
   ctx_.Service().CloseAll();
 }
 
+void TMainForm::SetProductEditor(std::function<void(QWidget* parent)> open) {
+  openProducts_ = std::move(open);
+  mnuEditProducts_->setEnabled(static_cast<bool>(openProducts_));
+  mnuEditProducts_->setToolTip(openProducts_ ? QString() : QStringLiteral("Not available in this version."));
+}
+
 void TMainForm::BuildMenus() {
   QMenu* tillon = menuBar()->addMenu(QStringLiteral("&Tillon"));
   tillon->setObjectName(QStringLiteral("mnuTillon"));
@@ -115,6 +121,9 @@ void TMainForm::BuildMenus() {
   mnuEditProducts_->setObjectName(QStringLiteral("mnuEditProducts"));
   mnuEditProducts_->setEnabled(false);
   mnuEditProducts_->setToolTip(QStringLiteral("Not available in this version."));
+  connect(mnuEditProducts_, &QAction::triggered, this, [this] {
+    if (openProducts_) openProducts_(this);
+  });
   mnuOptions_ = tillon->addAction(QStringLiteral("&Options"));
   mnuOptions_->setObjectName(QStringLiteral("mnuOptions"));
   connect(mnuOptions_, &QAction::triggered, this, [this] { OpenOptions(); });

@@ -4,6 +4,7 @@
 // It is built from a table of wizards (one bar button and one page per row,
 // in table order) and is the frame through which the wizards reach it.
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ class TMainForm : public QMainWindow, public WizardFrame {
   void OpenOptions();
   void ShowHelp();
 
+  // "&Edit Registered Products" opens what `open` shows (modally, under the
+  // window); without one the item stays disabled.
+  void SetProductEditor(std::function<void(QWidget* parent)> open);
+
   // The close question; true when the window may close.
   bool FormCloseQuery();
 
@@ -104,6 +109,7 @@ class TMainForm : public QMainWindow, public WizardFrame {
   TPaintBox* pbxTillon_ = nullptr;
   QMenu* popBrowser_ = nullptr;
   QAction* mnuEditProducts_ = nullptr;
+  std::function<void(QWidget*)> openProducts_;
   QAction* mnuOptions_ = nullptr;
   QAction* mnuExit_ = nullptr;
   QAction* mnuContents_ = nullptr;
