@@ -42,6 +42,7 @@
 #include "seller/service/transport.h"
 
 #include "tests/support/stand_in_process.h"
+#include "bench/bench_dialogs.h"
 
 extern char** environ;
 
@@ -72,20 +73,6 @@ long PeakRssKiB() {
   getrusage(RUSAGE_SELF, &u);
   return u.ru_maxrss;
 }
-
-// Nobody answers the transfer's reports here: they go to stderr.
-class StderrDialogs : public UserDialogs {
- public:
-  MsgResult Message(const std::string& text, const std::string& caption, MsgIcon, MsgButtons) override {
-    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
-    return MsgResult::Ok;
-  }
-  std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 // The stand-in FTP server on a free loopback port for the life of the object.
 class StandIn {
@@ -158,7 +145,7 @@ int Bench(int rounds, size_t mib, bool passive, const QTemporaryDir& work) {
 
   SettingsStore settings;
   settings.WriteText("Options", "Passive FTP", passive ? "Yes" : "No");
-  StderrDialogs dialogs;
+  BenchDialogs dialogs;
   ServiceConfig config = ServiceConfig::FromDeployment();
   config.logPath = root + "/tlnlog.txt";
   ServiceTransport transport(settings, dialogs, config);

@@ -23,21 +23,12 @@
 #include "seller/output/local_preview.h"
 #include "seller/output/page_output.h"
 #include "seller/shell/context.h"
+#include "bench/bench_dialogs.h"
 
 using namespace tendrel;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class SilentDialogs : public UserDialogs {
- public:
-  MsgResult Message(const std::string&, const std::string&, MsgIcon, MsgButtons) override { return MsgResult::Ok; }
-  std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -60,7 +51,7 @@ int main(int argc, char** argv) {
 
   constexpr int kProducts = 100;
   constexpr size_t kSize = 1 << 20;
-  SilentDialogs dialogs;
+  BenchDialogs dialogs{true};
   BravantContext ctx(dialogs);
   auto owned = std::make_unique<InMemoryHost>();
   InMemoryHost* host = owned.get();

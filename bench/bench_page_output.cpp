@@ -32,6 +32,7 @@
 #include "platform/dialogs.h"
 #include "seller/output/page_output.h"
 #include "seller/shell/context.h"
+#include "bench/bench_dialogs.h"
 
 using namespace tendrel;
 using Clock = std::chrono::steady_clock;
@@ -59,19 +60,6 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 bool EditorOnBus() {
   return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("Marquill4.Plugin")).value();
 }
-
-// Answers every question No and every message Ok, and keeps nothing.
-class QuietDialogs : public UserDialogs {
- public:
-  int shown = 0;
-  MsgResult Message(const std::string&, const std::string&, MsgIcon, MsgButtons buttons) override {
-    ++shown;
-    return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::No : MsgResult::Ok;
-  }
-  std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return {}; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return {}; }
-};
 
 // The D-Bus host with the calls counted and timed by name.
 class TimedHost : public HostEditor {
@@ -232,7 +220,7 @@ int main(int argc, char** argv) {
     for (size_t k = 0; k < rows.size(); ++k) {
       Row& row = rows[k];
       const int mib = row.mib, boxes = row.boxes;
-      QuietDialogs dialogs;
+      BenchDialogs dialogs{true};
       BravantContext ctx(dialogs);
       int caret = 0;
       const std::string page = MakePage(static_cast<size_t>(mib) << 20, boxes, ctx.Settings(), &caret);

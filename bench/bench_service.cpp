@@ -42,6 +42,7 @@
 #include "seller/service/transport.h"
 
 #include "tests/support/stand_in_process.h"
+#include "bench/bench_dialogs.h"
 
 extern char** environ;
 
@@ -68,20 +69,6 @@ Stats Summary(std::vector<double> v) {
   const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
   return {median, v.front(), v.back()};
 }
-
-// Nobody answers the transport's reports here: they go to stderr.
-class StderrDialogs : public UserDialogs {
- public:
-  MsgResult Message(const std::string& text, const std::string& caption, MsgIcon, MsgButtons) override {
-    std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
-    return MsgResult::Ok;
-  }
-  std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 // The stand-in service on a free loopback port for the life of the object.
 class StandIn {
@@ -198,7 +185,7 @@ int Bench(int rounds, int requests, const QTemporaryDir& work) {
   setenv("TENDREL_CA_FILE", caFile.c_str(), 1);
   const ServiceConfig config = Config(root + "/tlnlog.txt");
   SettingsStore settings;
-  StderrDialogs dialogs;
+  BenchDialogs dialogs;
 
   // 1. Requests in a row.
   const std::string curlOut = root + "/curl-out.txt";

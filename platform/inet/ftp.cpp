@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "platform/inet/inet_log.h"
+#include "platform/inet/stall_watch.h"
 
 namespace tendrel {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // The system's number for a name that cannot stand in an FTP command.
 constexpr int kInvalidName = 123;
@@ -122,10 +122,7 @@ struct FtpOperation {
   int lastCode = 0;
   // Stall watch and cancellation.
   CURL* curl = nullptr;
-  int stallMs = 0;
-  curl_off_t lastDown = -1, lastUp = -1;
-  Clock::time_point lastActivity = Clock::now();
-  bool stalled = false;
+  inet_detail::StallWatch stall;
   const InetAbort* abort = nullptr;
 };
 
@@ -170,23 +167,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t 
     op->reported = ulnow;
     (*op->progress)(static_cast<uint64_t>(ulnow), static_cast<uint64_t>(op->total));
   }
-  const Clock::time_point now = Clock::now();
   // Until the data transfer begins, libcurl's connect, accept and answer
   // time-outs bound every wait; from then on the stall clock does.
   curl_off_t pretransfer = 0;
   curl_easy_getinfo(op->curl, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
-  if (pretransfer == 0 || dlnow != op->lastDown || ulnow != op->lastUp) {
-    op->lastDown = dlnow;
-    op->lastUp = ulnow;
-    op->lastActivity = now;
-    return 0;
-  }
-  if (op->stallMs > 0 &&
-      std::chrono::duration_cast<std::chrono::milliseconds>(now - op->lastActivity).count() >= op->stallMs) {
-    op->stalled = true;
-    return 1;
-  }
-  return 0;
+  return op->stall.Stalled(pretransfer != 0, dlnow, ulnow) ? 1 : 0;
 }
 
 int MapCurlCode(CURLcode rc, const Operation& op) {
@@ -205,7 +190,7 @@ int MapCurlCode(CURLcode rc, const Operation& op) {
     case CURLE_FTP_ACCEPT_TIMEOUT: return kInetTimeout;
     case CURLE_ABORTED_BY_CALLBACK:
       if (op.readFailed) return kInetInternalError;
-      return op.stalled ? kInetTimeout : kInetOperationCancelled;
+      return op.stall.stalled ? kInetTimeout : kInetOperationCancelled;
     case CURLE_QUOTE_ERROR:
     case CURLE_UPLOAD_FAILED:
     case CURLE_REMOTE_ACCESS_DENIED:
@@ -304,7 +289,7 @@ bool FtpSession::Run(FtpOperation& op, InetError* error) {
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnResponse);
   curl_easy_setopt(c, CURLOPT_HEADERDATA, &op);
   op.curl = c;
-  op.stallMs = t.stallMs;
+  op.stall.stallMs = t.stallMs;
   op.abort = &abort_;
   curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
@@ -330,7 +315,7 @@ bool FtpSession::Run(FtpOperation& op, InetError* error) {
   // The buffer keeps the first complaint of the perform, which need not be the failure.
   std::string detail = curl_easy_strerror(rc);
   if (errorBuffer[0]) detail += std::string(" (") + errorBuffer + ")";
-  if (op.stalled) detail = "no data moved for " + std::to_string(op.stallMs) + " ms";
+  if (op.stall.stalled) detail = "no data moved for " + std::to_string(op.stall.stallMs) + " ms";
   else if (code == kInetOperationCancelled) detail = "cancelled";
   SetError(error, code, std::move(detail));
   return false;

@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "platform/inet/inet_log.h"
+#include "platform/inet/stall_watch.h"
 
 namespace tendrel {
 
@@ -20,7 +21,6 @@ Q_LOGGING_CATEGORY(lcInet, "tendrel.inet")
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // A reply larger than this is not a web page or a service answer.
 constexpr size_t kMaxReplyBytes = 64u << 20;
@@ -37,10 +37,7 @@ struct Exchange {
   bool tooLarge = false;
   // Stall watch.
   CURL* curl = nullptr;
-  int stallMs = 0;
-  curl_off_t lastDown = -1, lastUp = -1;
-  Clock::time_point lastActivity = Clock::now();
-  bool stalled = false;
+  inet_detail::StallWatch stall;
   // Cancellation from another thread.
   const InetAbort* abort = nullptr;
 };
@@ -82,22 +79,10 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 int OnProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
   auto* x = static_cast<Exchange*>(user);
   if (x->abort && AbortAsked(*x->abort)) return 1;  // aborts the transfer: cancelled
-  const Clock::time_point now = Clock::now();
   curl_off_t connected = 0;
   curl_easy_getinfo(x->curl, CURLINFO_CONNECT_TIME_T, &connected);
   // The connect time-out bounds the way to the server; the stall clock runs from there on.
-  if (connected == 0 || dlnow != x->lastDown || ulnow != x->lastUp) {
-    x->lastDown = dlnow;
-    x->lastUp = ulnow;
-    x->lastActivity = now;
-    return 0;
-  }
-  if (x->stallMs > 0 &&
-      std::chrono::duration_cast<std::chrono::milliseconds>(now - x->lastActivity).count() >= x->stallMs) {
-    x->stalled = true;
-    return 1;  // aborts the transfer
-  }
-  return 0;
+  return x->stall.Stalled(connected != 0, dlnow, ulnow) ? 1 : 0;  // 1 aborts the transfer
 }
 
 int MapCurlCode(CURLcode rc, const Exchange& x) {
@@ -109,7 +94,7 @@ int MapCurlCode(CURLcode rc, const Exchange& x) {
     case CURLE_COULDNT_RESOLVE_HOST: return kInetNameNotResolved;
     case CURLE_COULDNT_CONNECT: return kInetCannotConnect;
     case CURLE_OPERATION_TIMEDOUT: return kInetTimeout;
-    case CURLE_ABORTED_BY_CALLBACK: return x.stalled ? kInetTimeout : kInetOperationCancelled;
+    case CURLE_ABORTED_BY_CALLBACK: return x.stall.stalled ? kInetTimeout : kInetOperationCancelled;
     case CURLE_PARTIAL_FILE:
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR: return kInetConnectionAborted;
@@ -173,7 +158,7 @@ class Easy {
     // A proxy cannot reach this machine's own loopback.
     if (IsLoopbackHost(UrlHost(url))) curl_easy_setopt(curl_, CURLOPT_NOPROXY, "*");
     x->curl = curl_;
-    x->stallMs = t.stallMs;
+    x->stall.stallMs = t.stallMs;
     x->abort = &abort;
     curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, OnProgress);
@@ -185,7 +170,7 @@ class Easy {
     error->code = MapCurlCode(rc, x);
     error->text = InetErrorText(error->code);
     error->detail = errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(rc);
-    if (x.stalled) error->detail = "no data moved for " + std::to_string(x.stallMs) + " ms";
+    if (x.stall.stalled) error->detail = "no data moved for " + std::to_string(x.stall.stallMs) + " ms";
   }
 
  private:
