@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/file_error.h"
 #include "common/files.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "host/document.h"
 #include "host/host_calls.h"
 #include "resources/resources.h"
+#include "seller/core/class_folder.h"
 #include "seller/authoring/cipher.h"
 #include "seller/core/log.h"
 #include "seller/output/page_output.h"
@@ -226,6 +228,13 @@ std::string LocalPreview::PreviewWithBrowser(const std::string& program) {
   std::optional<std::string> page = output_.InsertPageSupport(preview, true);
   if (!page) return {};
 
+  // The page's Saleboxes load their runtime from the class folder, which
+  // may not have been filled yet on a fresh installation.
+  try {
+    PrepareLocalClassFolder();
+  } catch (const FileError& e) {
+    qCWarning(lcSeller, "Preparing the class folder failed: %s", e.what());
+  }
   const std::string products = PreviewProductsFolder();
   std::error_code ec;
   fs::create_directories(products, ec);

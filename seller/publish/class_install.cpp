@@ -1,6 +1,5 @@
 #include "seller/publish/class_install.h"
 
-#include <QDirIterator>
 #include <QString>
 #include <algorithm>
 #include <cerrno>
@@ -20,27 +19,11 @@ namespace tendrel {
 
 namespace {
 
-// The program's own copy of the class folder, as resources under this prefix.
-constexpr char kClassResources[] = ":/classes";
-
 void Tell(BravantContext& ctx, const std::string& text) {
   ctx.Dialogs().Message(text, kProgramTitle, MsgIcon::None, MsgButtons::Ok);
 }
 
 }  // namespace
-
-std::string PrepareLocalClassFolder() {
-  const std::string folder = JoinPath(AppDir(), kClassFolderName);
-  QDirIterator it(QString::fromLatin1(kClassResources), QDir::Files, QDirIterator::Subdirectories);
-  const int prefix = static_cast<int>(sizeof kClassResources);  // the prefix and its "/"
-  while (it.hasNext()) {
-    const std::string relative = it.next().mid(prefix).toStdString();
-    const std::string local = JoinPath(folder, relative);
-    if (!FileExists(local)) ExtractResourceToFile(local, relative, "classes");
-  }
-  if (!DirectoryExists(folder)) throw FileError("Cannot find the folder " + folder, ENOENT);
-  return folder;
-}
 
 std::vector<std::string> ClassFoldersToInstall(const std::string& classFolder) {
   std::vector<std::string> folders{classFolder};

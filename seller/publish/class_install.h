@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "seller/core/class_folder.h"
 #include "seller/publish/pipeline.h"
 
 namespace tendrel {
@@ -21,16 +22,6 @@ inline constexpr char kInstallClassesQuestion[] =
     "Bravant will now install the necessary files on your server to allow customers to buy your products."
     "\r\n\r\nDo you wish to continue with this installation ?";
 inline constexpr char kStatusCreatingDirectories[] = "Creating directories...";
-inline constexpr char kClassFolderName[] = "classes";
-// The local class folder's subfolder that is never sent.
-inline constexpr char kProductsFolderName[] = "products";
-
-// The local class folder, "classes" in the program folder. Files of the
-// program's own copy that are missing there are put there first, so the
-// folder is complete on first use and mends itself after a deletion; files
-// the user changed or added stay as they are. Throws FileError when the
-// folder or a file cannot be made.
-std::string PrepareLocalClassFolder();
 
 // The folders to install, in order: the class folder, then all folders below
 // it depth first, without the "products" folder directly under it (any
