@@ -7,7 +7,7 @@ PKGS=(cmake ninja-build g++ clang ccache pkg-config
       libgtest-dev libgmock-dev libbenchmark-dev
       python3 python3-pyftpdlib dbus dbus-x11 xvfb xauth openssl
       imagemagick graphicsmagick nodejs time libglib2.0-dev
-      chromium)
+      chromium chromium-driver python3-selenium)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
