@@ -8,7 +8,17 @@ HTTPS on loopback, HTTP/1.1 with kept-alive connections. Serves four paths:
   /vendor/VendorProductDetails.html   list the vendor's products
   /vendor/VendorProductDelete.html    delete one of the vendor's products
 
-Vendors and products live in the JSON file --state (written whole through a
+and the buyer's side, which the Salebox runtime of a published page uses:
+
+  GET  /buyer/Purchase.html   the purchase page of a product (a test card, no real payment)
+  POST /buyer/Pay             takes the test card 4242 4242 4242 4242, issues a token
+  GET  /buyer/Done            hands the token to the page that opened the purchase window
+  GET  /buyer/Cancelled       tells that page the purchase was cancelled
+  GET  /buyer/KeyExchange     the product's key and address for a token (CORS; good once,
+                              expires after --token-lifetime seconds)
+  GET  /buyer/Purchases       the purchases as JSON (for tests)
+
+Vendors, products and purchases live in the JSON file --state (written whole through a
 temporary file, so a crash leaves the old or the new state). Passwords are
 checked on every request but enrolment.
 
@@ -41,15 +51,19 @@ Checking an upload: with the product's key as registered,
 decodes INFILE (an encoded file as uploaded) into OUTFILE (tillon_cipher.py).
 """
 import argparse
+import html
 import http.server
 import json
 import os
+import re
+import secrets
 import socket
 import ssl
 import struct
 import subprocess
 import sys
 import threading
+import time
 import urllib.parse
 
 import standin_serve
@@ -58,6 +72,24 @@ import tillon_cipher
 HTML_ERROR = (b"<HTML><HEAD><TITLE>500 Internal Server Error</TITLE></HEAD>\r\n"
               b"<BODY><H1>Internal Server Error</H1>\r\n"
               b"<P>The Tillon database is not available {DB-DOWN}.</P></BODY></HTML>\r\n")
+
+
+TEST_CARD = "4242424242424242"
+
+# Why the key exchange refused a token.
+REFUSALS = {
+    "unknown": "this purchase is not known",
+    "used": "this purchase has already been collected",
+    "expired": "this purchase has expired",
+    "mismatch": "this purchase is for another product",
+}
+
+
+def price_text(cost):
+    """A price in whole cents as dollars ("150" -> "$1.50"); anything else as typed, in cents."""
+    if cost.isdigit() and cost.isascii():
+        return "$%d.%02d" % divmod(int(cost), 100)
+    return cost + " cents"
 
 
 def make_certificates(folder):
@@ -96,6 +128,7 @@ class State:
         if path and os.path.exists(path):
             with open(path, encoding="utf-8") as f:
                 self.data.update(json.load(f))
+        self.data.setdefault("purchases", [])
 
     def save(self):
         if not self.path:
@@ -143,6 +176,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.answer(HTML_ERROR, status=500, content_type="text/html")
             return
         path, _, query = self.path.partition("?")
+        if path.startswith("/buyer/"):
+            self.buyer_get(path, parse_query(query))
+            return
         routes = {
             "/vendor/VendorRegisterUpdate.html": self.register_update,
             "/vendor/VendorProductReplace.html": self.product_replace,
@@ -250,9 +286,157 @@ class Handler(http.server.BaseHTTPRequestHandler):
         state.save()
         return "Deleted." if self.server.options.no_token else "{SUCCESS}"
 
+    # ---- the buyer's side ----
+
+    def do_POST(self):
+        self.server.record(self.connection_number, self.raw_requestline.rstrip(b"\r\n"))
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length).decode("utf-8", errors="replace") if length > 0 else ""
+        path = self.path.partition("?")[0]
+        if path != "/buyer/Pay":
+            self.not_found()
+            return
+        self.pay(dict(urllib.parse.parse_qsl(body, keep_blank_values=True)))
+
+    def do_OPTIONS(self):
+        # The preflight a cross-origin fetch of the key exchange may send.
+        self.server.record(self.connection_number, self.raw_requestline.rstrip(b"\r\n"))
+        if self.path.partition("?")[0] != "/buyer/KeyExchange":
+            self.not_found()
+            return
+        headers = self.cors_headers()
+        headers["Access-Control-Allow-Methods"] = "GET, OPTIONS"
+        wanted = self.headers.get("Access-Control-Request-Headers")
+        if wanted:
+            headers["Access-Control-Allow-Headers"] = wanted
+        headers["Access-Control-Max-Age"] = "600"
+        self.answer(b"", status=204, headers=headers)
+
+    def not_found(self):
+        self.answer(b"<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY>Not found.</BODY></HTML>",
+                    status=404, content_type="text/html")
+
+    def buyer_get(self, path, q):
+        if path == "/buyer/Purchase.html":
+            self.purchase_page(q)
+        elif path == "/buyer/Done":
+            self.hand_over(q, {"token": q.get("token", "")},
+                           "Thank you. Your purchase is on its way to the page.")
+        elif path == "/buyer/Cancelled":
+            self.hand_over(q, {"cancelled": True}, "The purchase was cancelled. Nothing was charged.")
+        elif path == "/buyer/KeyExchange":
+            self.key_exchange(q)
+        elif path == "/buyer/Purchases":
+            with self.server.state.lock:
+                records = json.dumps(self.server.state.data["purchases"], indent=1)
+            self.answer(records.encode("utf-8"), content_type="application/json",
+                        headers={"Cache-Control": "no-store"})
+        else:
+            self.not_found()
+
+    def product_for_sale(self, vendor_id, product_id):
+        product = self.server.state.data["products"].get(product_id)
+        return product if product is not None and product["vendor_id"] == vendor_id else None
+
+    def page(self, title, body, status=200):
+        # The empty icon keeps the browser from asking for /favicon.ico.
+        text = ("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><link rel=\"icon\" href=\"data:,\"><title>" +
+                html.escape(title) + "</title>\n<style>body{font:15px sans-serif;margin:24px;max-width:420px}"
+                "label,input,button{display:block;margin:6px 0}input{width:100%;padding:4px}"
+                ".declined{color:#a00000}.card{white-space:nowrap}</style></head>\n<body>\n" + body + "\n</body></html>\n")
+        self.answer(text.encode("utf-8"), status=status, content_type="text/html; charset=utf-8",
+                    headers={"Cache-Control": "no-store"})
+
+    def purchase_page(self, q, declined=False):
+        vendor_id, product_id, origin = q.get("vendor_id", ""), q.get("product_id", ""), q.get("origin", "")
+        with self.server.state.lock:
+            product = self.product_for_sale(vendor_id, product_id)
+            product = dict(product) if product else None
+        hidden = "".join('<input type="hidden" name="%s" value="%s">' % (k, html.escape(v))
+                         for k, v in (("vendor_id", vendor_id), ("product_id", product_id), ("origin", origin)))
+        cancel = ('<form method="get" action="/buyer/Cancelled">' + hidden +
+                  '<button type="submit" id="cancel">Cancel</button></form>')
+        if product is None:
+            self.page("Tillon - Not for sale", "<p>This product is not for sale.</p>\n" + cancel, status=404)
+            return
+        name = product["product_name"]
+        body = ("<h1>" + html.escape(name) + "</h1>\n<p>" + html.escape(product["product_description"]) + "</p>\n"
+                '<p>Price: <span id="price">' + html.escape(price_text(product["product_price"])) + "</span></p>\n")
+        if declined:
+            body += '<p class="declined" role="alert">The card was declined. Use the test card 4242 4242 4242 4242.</p>\n'
+        body += ('<form method="post" action="/buyer/Pay">' + hidden +
+                 '<label for="card">Card number</label><input id="card" name="card" autocomplete="off">'
+                 "<p>This is a test service: no money moves. Use the test card "
+                 '<span class="card">4242 4242 4242 4242</span>.</p>'
+                 '<button type="submit" id="pay">Pay</button></form>\n' + cancel)
+        self.page("Tillon - Buy " + name, body)
+
+    def pay(self, q):
+        vendor_id, product_id, origin = q.get("vendor_id", ""), q.get("product_id", ""), q.get("origin", "")
+        card = re.sub(r"\s", "", q.get("card", ""))
+        state = self.server.state
+        with state.lock:
+            known = self.product_for_sale(vendor_id, product_id) is not None
+            token = None
+            if known and card == TEST_CARD:
+                token = secrets.token_hex(16)
+                state.data["purchases"].append({"vendor_id": vendor_id, "product_id": product_id, "token": token,
+                                                "time": time.time(), "redeemed": False})
+                state.save()
+        if token is None:
+            self.purchase_page(q, declined=known)
+            return
+        done = "/buyer/Done?" + urllib.parse.urlencode(
+            {"token": token, "vendor_id": vendor_id, "product_id": product_id, "origin": origin})
+        self.answer(b"", status=303, headers={"Location": done, "Cache-Control": "no-store"})
+
+    def hand_over(self, q, news, closing_text):
+        """A page that posts the purchase's outcome to the page that opened its window and closes."""
+        message = dict({"tillon": "purchase", "vendorID": q.get("vendor_id", ""),
+                        "productID": q.get("product_id", "")}, **news)
+        # JSON inside a script element: nothing in it may close the element.
+        def script_json(value):
+            return json.dumps(value).replace("<", "\\u003c").replace(">", "\\u003e").replace("&", "\\u0026")
+        script = ("<script>\n(function () {\n  if (!window.opener) return;\n"
+                  "  try { window.opener.postMessage(%s, %s); } catch (e) { return; }\n"
+                  "  window.close();\n})();\n</script>" % (script_json(message), script_json(q.get("origin", ""))))
+        self.page("Tillon", "<p>" + html.escape(closing_text) + "</p>\n" + script)
+
+    def cors_headers(self):
+        return {"Access-Control-Allow-Origin": self.headers.get("Origin") or "*", "Vary": "Origin",
+                "Cache-Control": "no-store"}
+
+    def key_exchange(self, q):
+        token, product_id = q.get("token", ""), q.get("product_id", "")
+        state = self.server.state
+        with state.lock:
+            purchase = next((p for p in state.data["purchases"] if token and p["token"] == token), None)
+            product = state.data["products"].get(purchase["product_id"]) if purchase else None
+            refusal = None
+            if purchase is None or product is None:
+                refusal = "unknown"
+            elif purchase["product_id"] != product_id:
+                refusal = "mismatch"
+            elif purchase["redeemed"]:
+                refusal = "used"
+            elif time.time() - purchase["time"] > self.server.options.token_lifetime:
+                refusal = "expired"
+            else:
+                purchase["redeemed"] = True
+                state.save()
+                reply = {"product_id": purchase["product_id"], "vendor_id": purchase["vendor_id"],
+                         "key": product["product_key"], "product_url": product["product_url"],
+                         "media_type": product["product_mime_type"]}
+        if refusal:
+            status, reply = 403, {"error": refusal, "message": REFUSALS[refusal]}
+        else:
+            status = 200
+        self.answer(json.dumps(reply).encode("utf-8"), status=status, content_type="application/json",
+                    headers=self.cors_headers())
+
     # ---- answering ----
 
-    def answer(self, payload, status=200, content_type="text/plain"):
+    def answer(self, payload, status=200, content_type="text/plain", headers=None):
         if self.server.options.reset_mid_body:
             self.send_response(status)
             self.send_header("Content-Type", content_type)
@@ -269,10 +453,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.connection.close()
             return
         self.send_response(status)
-        self.send_header("Content-Type", content_type)
-        self.send_header("Content-Length", str(len(payload)))
+        if status != 204:
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(payload)))
+        for key, value in (headers or {}).items():
+            self.send_header(key, value)
         self.end_headers()
-        self.wfile.write(payload)
+        if status != 204:
+            self.wfile.write(payload)
 
 
 class Server(http.server.ThreadingHTTPServer):
@@ -350,6 +538,8 @@ def main():
     ap.add_argument("--slow", type=float, default=0.0, help="seconds to wait before answering")
     ap.add_argument("--reset-mid-body", action="store_true", help="reset the connection halfway through the reply")
     ap.add_argument("--pad", type=int, default=0, help="blanks added behind every reply")
+    ap.add_argument("--token-lifetime", type=float, default=300.0,
+                    help="seconds a purchase's token can be exchanged for the key (default 300)")
     ap.add_argument("--verbose", action="store_true", help="log each request to stderr")
     options = standin_serve.checked_options(ap)
     done = standin_serve.stop_event()
