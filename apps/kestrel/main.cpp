@@ -1,9 +1,4 @@
 // kestrel: rates the page open in Marquill under the SafeSurf system.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -11,13 +6,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 #include "host/dbus_host_editor.h"
 #include "host/marquill_running.h"
+#include "platform/qt/close_on_term.h"
 #include "platform/qt/qt_dialogs.h"
 #include "rating/form_body.h"
 #include "rating/kestrel_config.h"
@@ -28,30 +23,6 @@
 #include "resources/resources.h"
 
 namespace {
-
-int g_termPipe[2] = {-1, -1};
-
-void OnTerm(int) {
-  const char b = 1;
-  [[maybe_unused]] ssize_t n = write(g_termPipe[1], &b, 1);
-}
-
-// SIGTERM ends the program the way the host's close message does: the form
-// closes and the event loop returns.
-void CloseOnTerm(QWidget* form) {
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_termPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, form);
-  QObject::connect(notifier, &QSocketNotifier::activated, form, [form] {
-    char b;
-    [[maybe_unused]] ssize_t n = read(g_termPipe[0], &b, 1);
-    form->close();
-  });
-  struct sigaction sa {};
-  sa.sa_handler = OnTerm;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &sa, nullptr);
-}
 
 // Pictures of the pages, for looking at the layout: KESTREL_SCREENSHOTS=dir
 // writes page-00.png ... page-16.png there (and each category page once more
@@ -118,7 +89,7 @@ int main(int argc, char** argv) {
 
   tendrel::TfrmMain form(services);
   if (!form.FormCreate()) return 1;
-  CloseOnTerm(&form);
+  tendrel::CloseOnTerm(&form);
   QObject::connect(&form, &tendrel::TfrmMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
   form.show();
 

@@ -1,11 +1,6 @@
 // pennant: makes "Add Channel" buttons for the page open in Marquill.
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +10,7 @@
 #include "channel/ui/frm_push.h"
 #include "host/dbus_host_editor.h"
 #include "host/marquill_running.h"
+#include "platform/qt/close_on_term.h"
 #include "platform/qt/qt_dialogs.h"
 #include "resources/resources.h"
 
@@ -22,30 +18,6 @@ namespace {
 
 using tendrel::channel::PushPage;
 using tendrel::channel::TfrmPush;
-
-int g_termPipe[2] = {-1, -1};
-
-void OnTerm(int) {
-  const char b = 1;
-  [[maybe_unused]] ssize_t n = write(g_termPipe[1], &b, 1);
-}
-
-// SIGTERM ends the program the way the host's close message does: the form
-// closes (keeping the histories) and the event loop returns.
-void CloseOnTerm(QWidget* form) {
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_termPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(g_termPipe[0], QSocketNotifier::Read, form);
-  QObject::connect(notifier, &QSocketNotifier::activated, form, [form] {
-    char b;
-    [[maybe_unused]] ssize_t n = read(g_termPipe[0], &b, 1);
-    form->close();
-  });
-  struct sigaction sa {};
-  sa.sa_handler = OnTerm;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &sa, nullptr);
-}
 
 // Pictures of the pages, for looking at the layout: PENNANT_SCREENSHOTS=dir
 // writes one picture per page in the page walk's order, the main page with
@@ -123,7 +95,7 @@ int main(int argc, char** argv) {
 
   TfrmPush form(services);
   if (!form.FormCreate()) return 1;
-  CloseOnTerm(&form);
+  tendrel::CloseOnTerm(&form);
   QObject::connect(&form, &TfrmPush::closed, &app, &QApplication::quit, Qt::QueuedConnection);
   if (const char* v = std::getenv("PENNANT_EXIT_WHEN_SHOWN"); v && *v) form.installEventFilter(new ShownProbe(&form));
   form.show();

@@ -159,13 +159,6 @@ const PageControl kFooterRows[] = {
     {Ctl::Button, "btnCancel", "&Cancel", QRect(330, 9, 75, 25)},
 };
 
-template <typename T>
-T* Made(const PageControls& made, const char* name) {
-  T* w = made.get<T>(QString::fromLatin1(name));
-  Q_ASSERT(w);
-  return w;
-}
-
 }  // namespace
 
 // ---- pictures ----
@@ -348,10 +341,10 @@ void TfrmPush::BuildMain(QWidget* page) {
 void TfrmPush::BuildCommon(QWidget* page) {
   PageControls made = BuildPage(page, HeaderRows(QStringLiteral("imgCommonHead"),
                                                  QStringLiteral("Common Channel Properties")));
-  heads_[0] = Made<KeyedPicture>(made, "imgCommonHead");
+  heads_[0] = made.must<KeyedPicture>("imgCommonHead");
   made = BuildPage(page, kCommonRows);
-  editCommonTitle_ = Made<QLineEdit>(made, "editCommonTitle");
-  editDescription_ = Made<QLineEdit>(made, "editDescription");
+  editCommonTitle_ = made.must<QLineEdit>("editCommonTitle");
+  editDescription_ = made.must<QLineEdit>("editDescription");
   cmbCommonURL_ = AddHistory(page, QStringLiteral("cmbCommonURL"), "CommonURL", kCommonURL);
   QWidget::setTabOrder(editCommonTitle_, cmbCommonURL_);
   QWidget::setTabOrder(cmbCommonURL_, editDescription_);
@@ -361,9 +354,9 @@ void TfrmPush::BuildCommon(QWidget* page) {
 void TfrmPush::BuildPointCast(QWidget* page) {
   PageControls made = BuildPage(page, HeaderRows(QStringLiteral("imgPChead2"),
                                                  QStringLiteral("PointCast Channel Properties")));
-  heads_[1] = Made<KeyedPicture>(made, "imgPChead2");
+  heads_[1] = made.must<KeyedPicture>("imgPChead2");
   made = BuildPage(page, kPointCastRows);
-  editPCFile_ = Made<QLineEdit>(made, "editPCFile");
+  editPCFile_ = made.must<QLineEdit>("editPCFile");
   auto* browse = new QToolButton(page);
   browse->setObjectName(QStringLiteral("btnPCFile"));
   browse->setIcon(QIcon(QPixmap::fromImage(LoadBitmapResource("OPENFILE"))));
@@ -387,9 +380,9 @@ void TfrmPush::BuildPointCast(QWidget* page) {
 void TfrmPush::BuildIE(QWidget* page) {
   PageControls made = BuildPage(page, HeaderRows(QStringLiteral("imgIEHead"),
                                                  QStringLiteral("Internet Explorer Channel Properties")));
-  heads_[2] = Made<KeyedPicture>(made, "imgIEHead");
+  heads_[2] = made.must<KeyedPicture>("imgIEHead");
   made = BuildPage(page, kIERows);
-  editIEFile_ = Made<QLineEdit>(made, "editIEFile");
+  editIEFile_ = made.must<QLineEdit>("editIEFile");
   auto* browse = new QToolButton(page);
   browse->setObjectName(QStringLiteral("btnIEChannel"));
   browse->setIcon(QIcon(QPixmap::fromImage(LoadBitmapResource("OPENFILE"))));
@@ -407,12 +400,12 @@ void TfrmPush::BuildIE(QWidget* page) {
 void TfrmPush::BuildNetscape(QWidget* page) {
   PageControls made = BuildPage(page, HeaderRows(QStringLiteral("imgNetscapeHead"),
                                                  QStringLiteral("Netscape NetCaster Channel Properties")));
-  heads_[3] = Made<KeyedPicture>(made, "imgNetscapeHead");
+  heads_[3] = made.must<KeyedPicture>("imgNetscapeHead");
   made = BuildPage(page, kNetscapeRows);
-  cmbNetscapeUpdate_ = Made<QComboBox>(made, "cmbNetscapeUpdate");
+  cmbNetscapeUpdate_ = made.must<QComboBox>("cmbNetscapeUpdate");
   cmbNetscapeUpdate_->addItems({QStringLiteral("30 Minutes"), QStringLiteral("Hour"), QStringLiteral("Day"),
                                 QStringLiteral("Week")});
-  cmbNetscapeDisplay_ = Made<QComboBox>(made, "cmbNetscapeDisplay");
+  cmbNetscapeDisplay_ = made.must<QComboBox>("cmbNetscapeDisplay");
   cmbNetscapeDisplay_->addItems({QStringLiteral("webtop"), QStringLiteral("window"), QStringLiteral("full")});
   cmbNetscapePicture_ = AddHistory(page, QStringLiteral("cmbNetscapePicture"), "NetscapePicture", kNetscapePicture);
   connect(cmbNetscapePicture_, &TTendrelCombo::Exited, this, &TfrmPush::cmbNetscapePictureExit);
@@ -437,13 +430,13 @@ void TfrmPush::BuildIntro(QWidget* page) {
 void TfrmPush::BuildFinish(QWidget* page) {
   AddWizardPicture(page, QStringLiteral("imgWizFinish"));
   PageControls made = BuildPage(page, kFinishRows);
-  lblFinish2_ = Made<QLabel>(made, "lblFinish2");
-  lblJava1_ = Made<QLabel>(made, "lblJava1");
+  lblFinish2_ = made.must<QLabel>("lblFinish2");
+  lblJava1_ = made.must<QLabel>("lblJava1");
   lblJava1_->hide();
-  lblIEFile_ = Made<QLabel>(made, "lblIEFile");
-  editFinishIE_ = Made<QLineEdit>(made, "editFinishIE");
-  lblPCFile_ = Made<QLabel>(made, "lblPCFile");
-  editFinishPC_ = Made<QLineEdit>(made, "editFinishPC");
+  lblIEFile_ = made.must<QLabel>("lblIEFile");
+  editFinishIE_ = made.must<QLineEdit>("editFinishIE");
+  lblPCFile_ = made.must<QLabel>("lblPCFile");
+  editFinishPC_ = made.must<QLineEdit>("editFinishPC");
   // The two captions over the summary's file fields are one line each in
   // the column beside the picture (reaching into its right margin): the page
   // font's condensed cut fits them.
@@ -452,7 +445,7 @@ void TfrmPush::BuildFinish(QWidget* page) {
     f.setStretch(QFont::SemiCondensed);
     l->setFont(f);
   }
-  lblNetscapeFile_ = Made<QLabel>(made, "lblNetscapeFile");
+  lblNetscapeFile_ = made.must<QLabel>("lblNetscapeFile");
 }
 
 void TfrmPush::BuildFooter() {
@@ -460,10 +453,10 @@ void TfrmPush::BuildFooter() {
   footer->setObjectName(QStringLiteral("pnlFooter"));
   footer->setGeometry(0, kPageHeight, kClientWidth, kFooterHeight);
   PageControls made = BuildPage(footer, kFooterRows);
-  btnHelp_ = Made<QPushButton>(made, "btnHelp");
-  btnBack_ = Made<QPushButton>(made, "btnBack");
-  btnNext_ = Made<QPushButton>(made, "btnNext");
-  btnCancel_ = Made<QPushButton>(made, "btnCancel");
+  btnHelp_ = made.must<QPushButton>("btnHelp");
+  btnBack_ = made.must<QPushButton>("btnBack");
+  btnNext_ = made.must<QPushButton>("btnNext");
+  btnCancel_ = made.must<QPushButton>("btnCancel");
   btnNext_->setDefault(true);
   connect(btnHelp_, &QPushButton::clicked, this, &TfrmPush::btnHelpClick);
   connect(btnBack_, &QPushButton::clicked, this, &TfrmPush::btnBackClick);

@@ -52,6 +52,14 @@ class PageControls {
   T* get(const QString& name) const {
     return qobject_cast<T*>(find(name));
   }
+  // A control the page's own table made: asking for one it did not make,
+  // or of another type, is a fault of the table.
+  template <typename T>
+  T* must(const char* name) const {
+    T* w = get<T>(QString::fromLatin1(name));
+    Q_ASSERT(w);
+    return w;
+  }
   void add(const QString& name, QWidget* w) {
     if (!name.isEmpty()) byName_.insert(name, w);
   }

@@ -171,13 +171,6 @@ constexpr std::array<SliderSlot, kCategoryCount> kSliderSlots = {
     &TfrmMain::trk004Change, &TfrmMain::trk005Change, &TfrmMain::trk006Change, &TfrmMain::trk007Change,
     &TfrmMain::trk008Change, &TfrmMain::trk009Change, &TfrmMain::trk00AChange};
 
-template <typename T>
-T* Made(const PageControls& made, const char* name) {
-  T* w = made.get<T>(QString::fromLatin1(name));
-  Q_ASSERT(w);
-  return w;
-}
-
 }  // namespace
 
 // ---- WizardPicture ----
@@ -290,11 +283,11 @@ void TfrmMain::BuildForm() {
   BuildPage(AddPage(QStringLiteral("intro")), kIntroRows);
 
   PageControls made = BuildPage(AddPage(QStringLiteral("tabUserInfo")), kUserInfoRows);
-  cmbSiteType_ = Made<QComboBox>(made, "cmbSiteType");
+  cmbSiteType_ = made.must<QComboBox>("cmbSiteType");
   SetUpSiteType();
-  txtSiteURL_ = Made<QLineEdit>(made, "txtSiteURL");
-  txtSiteTitle_ = Made<QLineEdit>(made, "txtSiteTitle");
-  QLabel* examples = Made<QLabel>(made, "lblExamples");
+  txtSiteURL_ = made.must<QLineEdit>("txtSiteURL");
+  txtSiteTitle_ = made.must<QLineEdit>("txtSiteTitle");
+  QLabel* examples = made.must<QLabel>("lblExamples");
   examples->setText(examples->text().arg(Q(services_.config.ExampleDirectory()), Q(services_.config.ExamplePage())));
 
   for (int page = kPage000; page <= kPage00A; ++page) {
@@ -305,39 +298,39 @@ void TfrmMain::BuildForm() {
     SetUpSlider(category, made.get<QSlider>(QStringLiteral("trk") + code));
     lblDesc_[static_cast<size_t>(category)] = made.get<QLabel>(QStringLiteral("lbl%1Desc").arg(code));
     if (category == kCombinedCategory)
-      connect(Made<QPushButton>(made, "btnSetIndividual"), &QPushButton::clicked, this,
+      connect(made.must<QPushButton>("btnSetIndividual"), &QPushButton::clicked, this,
               &TfrmMain::btnSetIndividualClick);
   }
 
   made = BuildPage(AddPage(QStringLiteral("tabAddButton")), kAddButtonRows);
-  chkAddImage_ = Made<QCheckBox>(made, "chkAddImage");
+  chkAddImage_ = made.must<QCheckBox>("chkAddImage");
 
   made = BuildPage(AddPage(QStringLiteral("TabSubmit")), kSubmitRows);
-  txtUserName_ = Made<QLineEdit>(made, "txtUserName");
-  txtUserEmail_ = Made<QLineEdit>(made, "txtUserEmail");
+  txtUserName_ = made.must<QLineEdit>("txtUserName");
+  txtUserEmail_ = made.must<QLineEdit>("txtUserEmail");
 
   made = BuildPage(AddPage(QStringLiteral("tabEmail")), kEmailRows);
-  txtEmail_ = Made<QPlainTextEdit>(made, "txtEmail");
+  txtEmail_ = made.must<QPlainTextEdit>("txtEmail");
   txtEmail_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // The report's lines are read (and mailed) whole: no wrapping, a
   // horizontal scroll bar when a line is wider than the memo.
   txtEmail_->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtEmail_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   txtEmail_->setPlainText(Q(MemoFirstLine(services_.config.email)) + QLatin1Char('\n'));
-  connect(Made<QPushButton>(made, "btnSave"), &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
+  connect(made.must<QPushButton>("btnSave"), &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
 
   made = BuildPage(AddPage(QStringLiteral("tabFinish")), kFinishRows);
-  QLabel* moreInfo = Made<QLabel>(made, "lblMoreInfo");
+  QLabel* moreInfo = made.must<QLabel>("lblMoreInfo");
   moreInfo->setText(moreInfo->text().arg(Q(services_.config.homePage)));
 
   auto* footer = new QWidget(this);
   footer->setObjectName(QStringLiteral("pnlFooter"));
   footer->setGeometry(0, kPageHeight, kClientWidth, kClientHeight - kPageHeight);
   made = BuildPage(footer, kFooterRows);
-  BackButt_ = Made<QPushButton>(made, "BackButt");
-  NextButt_ = Made<QPushButton>(made, "NextButt");
-  FinishButt_ = Made<QPushButton>(made, "FinishButt");
-  CancelButt_ = Made<QPushButton>(made, "CancelButt");
+  BackButt_ = made.must<QPushButton>("BackButt");
+  NextButt_ = made.must<QPushButton>("NextButt");
+  FinishButt_ = made.must<QPushButton>("FinishButt");
+  CancelButt_ = made.must<QPushButton>("CancelButt");
   connect(BackButt_, &QPushButton::clicked, this, &TfrmMain::BackButtClick);
   connect(NextButt_, &QPushButton::clicked, this, &TfrmMain::NextButtClick);
   connect(FinishButt_, &QPushButton::clicked, this, &TfrmMain::FinishButtClick);

@@ -7,9 +7,11 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -46,6 +48,15 @@ inline bool WaitFor(const std::function<bool()>& done, int ms) {
     QThread::msleep(10);
   }
   return true;
+}
+
+// True once the process has a handler for SIGTERM (it is then past its start).
+inline bool CatchesSigterm(qint64 pid) {
+  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!status.open(QIODevice::ReadOnly)) return false;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+  return false;
 }
 
 inline bool HostOnBus() {

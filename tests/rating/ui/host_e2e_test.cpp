@@ -31,15 +31,6 @@ namespace {
 const std::string kPage =
     "<html>\r\n<head>\r\n<title>Caf\xC3\xA9 Ratings</title>\r\n</head>\r\n<body>\r\n<p>Hi</p>\r\n</body>\r\n</html>\r\n";
 
-// True once the process has a handler for SIGTERM (it is then past its start).
-bool CatchesSigterm(qint64 pid) {
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!status.open(QIODevice::ReadOnly)) return false;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
-  return false;
-}
-
 class KestrelWithEditor : public ::testing::Test {
  protected:
   void SetUp() override {
