@@ -243,6 +243,10 @@ TEST_F(PublishedPage, EachSaleboxSellsItsProductInTheBrowser) {
   EXPECT_EQ(Str(boxes[3]["state"]), "failed");
   EXPECT_EQ(Str(boxes[3]["message"]), kCannotSell);
   EXPECT_EQ(initial["vendor_applets_left"].toInt(-1), 0);
+  // The browser object (for browsers with the Salebox plug-in) is in the
+  // page once and takes no room.
+  ASSERT_EQ(initial["browser_objects"].toArray().size(), 1);
+  EXPECT_EQ(initial["browser_objects"].toArray()[0].toDouble(-1), 0.0);
   EXPECT_EQ(Str(initial["body_text"]).find("Java-capable"), std::string::npos);
 
   // Cancel in the purchase window: nothing charged, Buy ready again.

@@ -143,6 +143,10 @@ def page_facts(b):
         "vendor_applets_left": b.js("return Array.from(document.getElementsByTagName('applet'))"
                                     ".filter((a) => /^vendorapplet$/i.test(a.getAttribute('code') || '')).length"),
         "body_text": b.js("return document.body.innerText"),
+        # The page's browser object, and the height it takes up on the page.
+        "browser_objects": b.js("return Array.from(document.getElementsByTagName('object'))"
+                                ".filter((o) => /saleboxlib\\.cab/i.test(o.getAttribute('codebase') || ''))"
+                                ".map((o) => o.getBoundingClientRect().height)"),
     }
 
 
