@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of Kestrel's seventeen pages, for looking at the layout: starts a
-# private session bus and the stand-in editor under Xvfb, runs kestrel with
+# Pictures of Kestrel's seventeen pages, for looking at the layout: beside the
+# stand-in editor (scripts/with-editor.sh), runs kestrel with
 # KESTREL_SCREENSHOTS and leaves page-00.png ... page-16.png in the folder
 # given (default /tmp/kestrel-shots). Usage: screenshots.sh BUILD_DIR [OUT_DIR]
 set -euo pipefail
@@ -14,15 +14,6 @@ printf '<html>\r\n<head>\r\n<title>Tom &amp; Jerry'"'"'s Page</title>\r\n</head>
   > "$HOME_DIR/site/page.htm"
 export XDG_DATA_HOME="$HOME_DIR/data" XDG_CONFIG_HOME="$HOME_DIR/config"
 OUT_ABS=$(cd "$OUT" && pwd)
-timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash -c '
-  "$0/bin/marquill-host" "$1" & HOST=$!
-  for i in $(seq 50); do
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-      --method org.freedesktop.DBus.NameHasOwner Marquill4.Plugin 2>/dev/null | grep -q true && break
-    sleep 0.2
-  done
-  KESTREL_SCREENSHOTS="$2" "$0/bin/kestrel"; rc=$?
-  kill $HOST; wait $HOST 2>/dev/null
-  exit $rc
-' "$BUILD" "$HOME_DIR/site/page.htm" "$OUT_ABS"
+WITH_EDITOR_TIMEOUT=60 bash "$(dirname "$0")/../../scripts/with-editor.sh" "$BUILD" "$HOME_DIR/site/page.htm" \
+  env KESTREL_SCREENSHOTS="$OUT_ABS" "$BUILD/bin/kestrel"
 ls "$OUT_ABS"/page-*.png

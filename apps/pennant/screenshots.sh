@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of Pennant's pages, for looking at the layout: starts a private
-# session bus and the stand-in editor under Xvfb, runs pennant with
+# Pictures of Pennant's pages, for looking at the layout: beside the stand-in
+# editor (scripts/with-editor.sh), runs pennant with
 # PENNANT_SCREENSHOTS and leaves page-*.png in the folder given (default
 # /tmp/pennant-shots): every page, the main page with crosses and the summary
 # page in each of its layouts. Usage: screenshots.sh BUILD_DIR [OUT_DIR]
@@ -15,15 +15,6 @@ printf '<html>\r\n<head>\r\n<title>Channel Test</title>\r\n</head>\r\n<body>\r\n
   > "$HOME_DIR/site/page.htm"
 export XDG_DATA_HOME="$HOME_DIR/data" XDG_CONFIG_HOME="$HOME_DIR/config"
 OUT_ABS=$(cd "$OUT" && pwd)
-timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash -c '
-  "$0/bin/marquill-host" "$1" & HOST=$!
-  for i in $(seq 50); do
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-      --method org.freedesktop.DBus.NameHasOwner Marquill4.Plugin 2>/dev/null | grep -q true && break
-    sleep 0.2
-  done
-  PENNANT_SCREENSHOTS="$2" "$0/bin/pennant"; rc=$?
-  kill $HOST; wait $HOST 2>/dev/null
-  exit $rc
-' "$BUILD" "$HOME_DIR/site/page.htm" "$OUT_ABS"
+WITH_EDITOR_TIMEOUT=60 bash "$(dirname "$0")/../../scripts/with-editor.sh" "$BUILD" "$HOME_DIR/site/page.htm" \
+  env PENNANT_SCREENSHOTS="$OUT_ABS" "$BUILD/bin/pennant"
 ls "$OUT_ABS"/page-*.png
