@@ -262,6 +262,12 @@ TEST_F(PublishedPage, EachSaleboxSellsItsProductInTheBrowser) {
   EXPECT_TRUE(cancel["buy_enabled"].toBool());
   EXPECT_TRUE(cancel["closed_itself"].toBool());
 
+  // The purchase window closed by the buyer without an answer: Buy again.
+  const QJsonObject closed = report[QStringLiteral("window_closed")].toObject();
+  EXPECT_EQ(Str(closed["message"]), "The purchase window was closed before the purchase was finished.");
+  EXPECT_EQ(Str(closed["state"]), "ready");
+  EXPECT_TRUE(closed["buy_enabled"].toBool());
+
   // Each purchase shows the vendor's file as it is.
   const QJsonObject bought = report[QStringLiteral("purchases")].toObject();
   for (size_t i = 0; i < products.size(); ++i) {

@@ -272,6 +272,15 @@ def published(config, report):
         report["cancel"] = b.js(READ_BOX, box_of(b, first))
         report["cancel"]["closed_itself"] = closed
 
+        # The purchase window closed by the buyer, with no answer given.
+        report["step"] = "window closed"
+        main, popup = open_purchase_window(b, first)
+        b.driver.close()
+        b.driver.switch_to.window(main)
+        b.wait_for(lambda: b.js(READ_BOX, box_of(b, first))["state"] != "buying", timeout=WAIT,
+                   what="the Salebox noticing the closed window")
+        report["window_closed"] = b.js(READ_BOX, box_of(b, first))
+
         report["purchases"] = {}
         for product in config["products"]:
             report["step"] = "buy " + product["applet"]
