@@ -573,7 +573,9 @@ void TfrmPush::btnNextClick() {
     case PushWalk::NextResult::Stayed: return;
     case PushWalk::NextResult::Summary: LoadFinalPage(); break;
     case PushWalk::NextResult::Moved: break;
-    case PushWalk::NextResult::Generate: Finish(); return;
+    case PushWalk::NextResult::Generate:
+      if (GenerateChannels()) close();
+      return;
   }
   ShowWalk();
 }
@@ -584,9 +586,9 @@ void TfrmPush::btnBackClick() {
 
 void TfrmPush::btnCancelClick() { close(); }
 
-void TfrmPush::Finish() {
+bool TfrmPush::GenerateChannels() {
   HostCalls calls(*host_);
-  if (GenerateChannels(Fields(), calls, *services_.dialogs, *view_, services_.config)) close();
+  return channel::GenerateChannels(Fields(), calls, *services_.dialogs, *view_, services_.config);
 }
 
 void TfrmPush::LoadFinalPage() {
@@ -646,7 +648,7 @@ void TfrmPush::cmbIEIconExit() { HistoryExit(cmbIEIcon_); }
 void TfrmPush::cmbIEPictureExit() { HistoryExit(cmbIEPicture_); }
 void TfrmPush::cmbNetscapePictureExit() { HistoryExit(cmbNetscapePicture_); }
 
-void TfrmPush::SaveHistories() {
+void TfrmPush::FormClose() {
   for (TTendrelCombo* c : {cmbCommonURL_, cmbPCSelf_, cmbIEIcon_, cmbIEPicture_, cmbNetscapePicture_})
     if (!c->SaveToRegistry()) qCWarning(lcChannel) << "the history" << c->objectName() << "could not be saved";
 }
@@ -689,7 +691,7 @@ void TfrmPush::btnHelpClick() {
 void TfrmPush::closeEvent(QCloseEvent* e) {
   // Every way out keeps the histories: Cancel, the close box, Finish, the
   // host's close message and SIGTERM.
-  SaveHistories();
+  FormClose();
   e->accept();
   emit closed();
 }

@@ -137,8 +137,10 @@ class TfrmPush : public QWidget {
   void Toggle(int viewer, bool tick);
   void HistoryExit(TTendrelCombo* combo);
   void PickChannelFile(QLineEdit* edit);
-  void SaveHistories();
-  void Finish();
+  // Every way out: the five histories are written to the registry.
+  void FormClose();
+  // Finish on the summary page; true when the wizard may close.
+  bool GenerateChannels();
   QWidget* FieldWidget(PushField field) const;
 
   PennantServices services_;
