@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_bus.h"
 #include "host/dbus_host_editor.h"
 
 using namespace tendrel;
@@ -63,15 +64,7 @@ std::string MakePage(size_t bytes) {
   return page + tail;
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-    QThread::usleep(500);
-  }
-  return true;
-}
+using benchbus::WaitFor;
 
 bool Owned(const char* name) {
   return QDBusConnection::sessionBus().interface()->isServiceRegistered(QString::fromLatin1(name)).value();
@@ -215,19 +208,7 @@ int main(int argc, char** argv) {
 
   // A bus of our own, so no other editor answers in place of the one timed.
   QProcess daemon;
-  daemon.start(QStringLiteral("dbus-daemon"),
-               {QStringLiteral("--session"), QStringLiteral("--print-address=1"), QStringLiteral("--nofork")});
-  QByteArray address;
-  WaitFor([&] {
-    daemon.waitForReadyRead(50);
-    address += daemon.readAllStandardOutput();
-    return address.contains('\n');
-  }, 5000);
-  if (address.trimmed().isEmpty()) {
-    std::fprintf(stderr, "dbus-daemon could not be started\n");
-    return 1;
-  }
-  setenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed().constData(), 1);
+  if (!benchbus::StartPrivateBus(daemon)) return 1;
   GDBusConnection* gbus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
 
   QTemporaryDir tmp;

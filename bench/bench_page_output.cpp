@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "bench/bench_bus.h"
 #include "host/dbus_host_editor.h"
 #include "platform/dialogs.h"
 #include "seller/output/page_output.h"
@@ -47,15 +48,7 @@ double Median(std::vector<double> v) {
   return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-    QThread::usleep(500);
-  }
-  return true;
-}
+using benchbus::WaitFor;
 
 bool EditorOnBus() {
   return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("Marquill4.Plugin")).value();
@@ -193,19 +186,7 @@ int main(int argc, char** argv) {
   // A bus of our own, so no other editor answers in place of the one timed,
   // and folders of our own for the settings and the script template.
   QProcess daemon;
-  daemon.start(QStringLiteral("dbus-daemon"),
-               {QStringLiteral("--session"), QStringLiteral("--print-address=1"), QStringLiteral("--nofork")});
-  QByteArray address;
-  WaitFor([&] {
-    daemon.waitForReadyRead(50);
-    address += daemon.readAllStandardOutput();
-    return address.contains('\n');
-  }, 5000);
-  if (address.trimmed().isEmpty()) {
-    std::fprintf(stderr, "dbus-daemon could not be started\n");
-    return 1;
-  }
-  setenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed().constData(), 1);
+  if (!benchbus::StartPrivateBus(daemon)) return 1;
   QTemporaryDir tmp;
   setenv("XDG_DATA_HOME", tmp.filePath(QStringLiteral("data")).toLocal8Bit().constData(), 1);
   setenv("XDG_CONFIG_HOME", tmp.filePath(QStringLiteral("config")).toLocal8Bit().constData(), 1);
