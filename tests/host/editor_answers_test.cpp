@@ -15,6 +15,7 @@
 #include "host/dbus_host_editor.h"
 #include "support/host_fixture.h"
 #include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 namespace fs = std::filesystem;
@@ -59,11 +60,6 @@ std::string Quote(const std::string& s) {
     }
   }
   return out + "\"";
-}
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class Recorder {

@@ -17,16 +17,12 @@
 #include "host/html_document.h"
 #include "support/host_fixture.h"
 #include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A page of about `bytes` bytes: CR LF lines, multi-byte characters, a lone
 // CR line end now and then.

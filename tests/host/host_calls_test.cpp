@@ -15,6 +15,7 @@
 #include "host/dbus_host_editor.h"
 #include "host/document.h"
 #include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 namespace fs = std::filesystem;
@@ -22,11 +23,6 @@ namespace fs = std::filesystem;
 static auto* const kBus = ::testing::AddGlobalTestEnvironment(new PrivateBus);
 
 namespace {
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void WriteFile(const fs::path& p, const std::string& s) {
   std::ofstream(p, std::ios::binary) << s;

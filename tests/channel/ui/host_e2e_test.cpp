@@ -14,6 +14,7 @@
 #include "host/marquill_running.h"
 #include "push_fixture.h"
 #include "support/host_fixture.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 using namespace tendrel::channel;
@@ -25,11 +26,6 @@ namespace {
 
 const std::string kPage =
     "<html>\r\n<head>\r\n<title>Caf\xC3\xA9 News</title>\r\n</head>\r\n<body>\r\n<p>Hi</p>\r\n</body>\r\n</html>\r\n";
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 PennantServices RealServices(UserDialogs& dialogs) {
   PennantServices s;

@@ -13,6 +13,7 @@
 #include "push_fixture.h"
 #include "support/host_fixture.h"
 #include "support/x_keys.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 namespace fs = std::filesystem;
@@ -23,11 +24,6 @@ const std::string kPage =
     "<html>\r\n<head>\r\n<title>News</title>\r\n</head>\r\n<body>\r\n<p>Hi</p>\r\n</body>\r\n</html>\r\n";
 const std::string kPennantTitle = "Pennant v1.01";
 constexpr char kPCSelf[] = "http://up.test/pc.cdf";
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class PennantProgram : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "seller/authoring/applet.h"
 #include "seller/core/settings.h"
 #include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 
@@ -20,11 +21,6 @@ const std::string kComment =
 const std::string kTrailer =
     "\r\nThe Tillon Salebox requires a Java-capable browser such as Netscape Navigator 3.0, or "
     "Internet Explorer 3.01 or later.\r\n</applet>";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 void WriteFile(const std::string& path, const std::string& data) {
   std::ofstream(path, std::ios::binary) << data;

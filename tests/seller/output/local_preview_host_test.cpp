@@ -23,19 +23,13 @@
 #include "support/host_fixture.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 using namespace outputtest;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 void WriteAll(const fs::path& p, const std::string& bytes) {
   fs::create_directories(p.parent_path());
@@ -121,7 +115,7 @@ class PreviewThroughEditor : public ::testing::Test {
                                       QString::fromStdString(keyHex), QString::fromStdString(encoded.string()),
                                       QString::fromStdString(out.string())});
     EXPECT_EQ(rc, 0);
-    return ReadAll(out);
+    return ReadFile(out);
   }
 
   TempHome home;
@@ -149,7 +143,7 @@ TEST_F(PreviewThroughEditor, SavedPageComesOutBesideItByteForByteAndTheEditorKee
 
   const std::string written = preview.PreviewWithBrowser("None");
   ASSERT_EQ(written, (site / kPreviewPageName).string());
-  const std::string out = ReadAll(written);
+  const std::string out = ReadFile(written);
 
   // The editor's page, its cursor and its selection are as they were.
   EXPECT_EQ(Text(), page);
@@ -177,9 +171,9 @@ TEST_F(PreviewThroughEditor, SavedPageComesOutBesideItByteForByteAndTheEditorKee
   // The keys on the page decode the copies to their sources.
   const fs::path products = PreviewProductsFolder();
   EXPECT_EQ(FileNames(products), (std::vector<std::string>{"alpha.etxt", "beta.etxt"}));
-  EXPECT_EQ(Decode(lines[0].key, products / "alpha.etxt"), ReadAll(goods / "alpha.txt"));
-  EXPECT_EQ(Decode(lines[1].key, products / "beta.etxt"), ReadAll(goods / "beta.txt"));
-  EXPECT_NE(ReadAll(products / "beta.etxt"), ReadAll(goods / "beta.txt"));
+  EXPECT_EQ(Decode(lines[0].key, products / "alpha.etxt"), ReadFile(goods / "alpha.txt"));
+  EXPECT_EQ(Decode(lines[1].key, products / "beta.etxt"), ReadFile(goods / "beta.txt"));
+  EXPECT_NE(ReadFile(products / "beta.etxt"), ReadFile(goods / "beta.txt"));
   // "None" only announces the page.
   EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{PreviewSavedMessage(written)}));
 }
@@ -193,9 +187,9 @@ TEST_F(PreviewThroughEditor, PreviewingTwiceLeavesOneFreshCopyPerProduct) {
   WriteAll(fs::path(PreviewProductsFolder()) / "old.etxt", "stale");
 
   preview.PreviewWithBrowser("None");
-  const std::string firstKeys = ProductLines(ReadAll(site / kPreviewPageName))[0].key;
+  const std::string firstKeys = ProductLines(ReadFile(site / kPreviewPageName))[0].key;
   preview.PreviewWithBrowser("none");
-  const std::string out = ReadAll(site / kPreviewPageName);
+  const std::string out = ReadFile(site / kPreviewPageName);
 
   const fs::path products = PreviewProductsFolder();
   EXPECT_EQ(FileNames(products), (std::vector<std::string>{"alpha.etxt", "beta.etxt"}));
@@ -222,11 +216,11 @@ TEST_F(PreviewThroughEditor, UnsavedPageGoesToTheProgramFolderWithItsImages) {
 
   const std::string written = preview.PreviewWithBrowser("None");
   EXPECT_EQ(written, JoinPath(AppDir(), kPreviewPageName));
-  const std::string out = ReadAll(written);
+  const std::string out = ReadFile(written);
   // The relative image keeps its path in the page and is copied beside it;
   // the absolute one is reduced to its name; an address stays as it is.
-  EXPECT_EQ(ReadAll(fs::path(AppDir()) / "teaser.gif"), "GIF89a-teaser");
-  EXPECT_EQ(ReadAll(fs::path(AppDir()) / "cover.gif"), "GIF89a-cover");
+  EXPECT_EQ(ReadFile(fs::path(AppDir()) / "teaser.gif"), "GIF89a-teaser");
+  EXPECT_EQ(ReadFile(fs::path(AppDir()) / "cover.gif"), "GIF89a-cover");
   EXPECT_NE(out.find("<param name=previewURL value=\"images/teaser.gif\">"), std::string::npos);
   EXPECT_NE(out.find("<param name=previewURL value=\"cover.gif\">"), std::string::npos);
   EXPECT_EQ(out.find(cover), std::string::npos);
@@ -244,7 +238,7 @@ TEST_F(PreviewThroughEditor, ExistingFilesBesideThePageAreNotOverwritten) {
   WriteAll(site / "teaser.gif", "the vendor's own");
   Open(std::string(kHead) + Salebox("G", goods / "guide.txt", "teaser.gif") + kTail, site / "shop.htm");
   preview.PreviewWithBrowser("None");
-  EXPECT_EQ(ReadAll(site / "teaser.gif"), "the vendor's own");
+  EXPECT_EQ(ReadFile(site / "teaser.gif"), "the vendor's own");
 }
 
 TEST_F(PreviewThroughEditor, ASingleBrowserRefusesWithTheWarning) {
@@ -280,7 +274,7 @@ TEST_F(PreviewThroughEditor, ThePreviewPageLoadsInHeadlessChromiumWithoutScriptE
   const std::string written = preview.PreviewWithBrowser("None");
   // A headless browser waits for ever on an alert box; the page's alerts go
   // to the console instead, where the log shows them.
-  std::string page = ReadAll(written);
+  std::string page = ReadFile(written);
   const size_t head = page.find("<head>");
   ASSERT_NE(head, std::string::npos);
   page.insert(head + 6, "<script>window.alert = function (m) { console.log('ALERT: ' + m); };</script>");

@@ -19,19 +19,13 @@
 #include "seller/shell/context.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_home.h"
+#include "support/file_bytes.h"
 
 using namespace tendrel;
 using namespace outputtest;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 void WriteAll(const fs::path& p, const std::string& bytes) {
   fs::create_directories(p.parent_path());
@@ -95,13 +89,13 @@ TEST(ProductsFolder, EmptyingTakesPlainFilesOnlyAndFollowsNoLink) {
   EXPECT_TRUE(fs::exists(folder / "sub" / "kept.txt"));
   EXPECT_TRUE(fs::is_symlink(folder / "link.etxt"));
   EXPECT_TRUE(fs::is_symlink(folder / "dirlink"));
-  EXPECT_EQ(ReadAll(outside / "precious.txt"), "p");
+  EXPECT_EQ(ReadFile(outside / "precious.txt"), "p");
 
   // A products folder that is itself a link is left alone.
   const fs::path linked = root / "linked";
   fs::create_directory_symlink(outside, linked);
   EmptyPlainFiles(linked.string());
-  EXPECT_EQ(ReadAll(outside / "precious.txt"), "p");
+  EXPECT_EQ(ReadFile(outside / "precious.txt"), "p");
   EmptyPlainFiles((root / "absent").string());  // nothing to do, no throw
 }
 
@@ -110,11 +104,11 @@ TEST(ProductsFolder, CopiesNeverOverwriteNorWriteThroughALink) {
   const fs::path root = home.root();
   WriteAll(root / "src.bin", std::string("x\0y", 3));
   EXPECT_TRUE(CopyWithoutOverwrite((root / "src.bin").string(), (root / "copy.bin").string()));
-  EXPECT_EQ(ReadAll(root / "copy.bin"), std::string("x\0y", 3));
+  EXPECT_EQ(ReadFile(root / "copy.bin"), std::string("x\0y", 3));
 
   WriteAll(root / "taken.bin", "mine");
   EXPECT_FALSE(CopyWithoutOverwrite((root / "src.bin").string(), (root / "taken.bin").string()));
-  EXPECT_EQ(ReadAll(root / "taken.bin"), "mine");
+  EXPECT_EQ(ReadFile(root / "taken.bin"), "mine");
 
   fs::create_symlink(root / "nowhere.bin", root / "dangling.bin");
   EXPECT_FALSE(CopyWithoutOverwrite((root / "src.bin").string(), (root / "dangling.bin").string()));
@@ -171,7 +165,7 @@ TEST_F(PreviewOnMemoryHost, ABrowserOpensThePageAndTheDocumentIsOnlyRead) {
   // The tag's source is not there: told, and the page still opens.
   EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{"Cannot find source file : /site/A.txt"}));
   for (const char* write : {"replacealltext", "puttextatcursor", "setselection"}) EXPECT_FALSE(Called(write)) << write;
-  EXPECT_EQ(ReadAll(dir / "page.htm"), "on disk");
+  EXPECT_EQ(ReadFile(dir / "page.htm"), "on disk");
 }
 
 TEST_F(PreviewOnMemoryHost, NetscapeRunningGetsTheCacheWipedFirst) {
@@ -180,7 +174,7 @@ TEST_F(PreviewOnMemoryHost, NetscapeRunningGetsTheCacheWipedFirst) {
   RegisterTextResources();
   preview.PreviewWithBrowser("C:\\Program Files\\NETSCAPE.EXE");
   const std::string wipe = JoinPath(AppDir(), kJavaWipePageName);
-  const std::string page = ReadAll(wipe);
+  const std::string page = ReadFile(wipe);
   EXPECT_NE(page.find("<title>Clearing Java Cache</title>"), std::string::npos);
   EXPECT_NE(page.find("<center><h1>Clearing Java Cache...</h1></center>"), std::string::npos);
   ASSERT_EQ(host->previews.size(), 2u);
@@ -190,7 +184,7 @@ TEST_F(PreviewOnMemoryHost, NetscapeRunningGetsTheCacheWipedFirst) {
   // A page already there is shown as it is; without a Netscape window no wipe.
   WriteAll(wipe, "own");
   preview.ClearNetscapeJavaCache();
-  EXPECT_EQ(ReadAll(wipe), "own");
+  EXPECT_EQ(ReadFile(wipe), "own");
   EXPECT_EQ(host->previews.size(), 3u);
   preview.SetHooks({[] { return std::vector<std::string>{"netscape", "My Netscape"}; }});
   preview.ClearNetscapeJavaCache();
