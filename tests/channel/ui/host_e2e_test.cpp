@@ -13,6 +13,7 @@
 #include "host/dbus_host_editor.h"
 #include "host/marquill_running.h"
 #include "push_fixture.h"
+#include "support/editor_on_page.h"
 #include "support/host_fixture.h"
 #include "support/file_bytes.h"
 
@@ -38,21 +39,13 @@ PennantServices RealServices(UserDialogs& dialogs) {
   return s;
 }
 
-class PennantWithEditor : public ::testing::Test {
+class PennantWithEditor : public EditorOnPage {
  protected:
+  PennantWithEditor() : EditorOnPage(kPage) {}
   void SetUp() override {
     InitResources();
-    fs::create_directories(site);
-    std::ofstream(page, std::ios::binary) << kPage;
-    host = std::make_unique<HostProcess>(QStringList{QString::fromStdString(page.string())});
-    ASSERT_TRUE(host->WaitUntilServing()) << "the editor did not come onto the bus";
+    EditorOnPage::SetUp();
   }
-  std::string DocumentText() { return DBusHostEditor::Create()->CallText("getalltext"); }
-
-  TempHome home;
-  fs::path site = fs::path(home.root()) / "site";
-  fs::path page = site / "page.htm";
-  std::unique_ptr<HostProcess> host;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/editor_on_page.h"
 #include "support/host_fixture.h"
 #include "support/safesurf_stand_in.h"
 #include "host/dbus_host_editor.h"
@@ -31,20 +32,9 @@ namespace {
 const std::string kPage =
     "<html>\r\n<head>\r\n<title>Caf\xC3\xA9 Ratings</title>\r\n</head>\r\n<body>\r\n<p>Hi</p>\r\n</body>\r\n</html>\r\n";
 
-class KestrelWithEditor : public ::testing::Test {
+class KestrelWithEditor : public EditorOnPage {
  protected:
-  void SetUp() override {
-    fs::create_directories(site);
-    std::ofstream(page, std::ios::binary) << kPage;
-    host = std::make_unique<HostProcess>(QStringList{QString::fromStdString(page.string())});
-    ASSERT_TRUE(host->WaitUntilServing()) << "the editor did not come onto the bus";
-  }
-  std::string DocumentText() { return DBusHostEditor::Create()->CallText("getalltext"); }
-
-  TempHome home;
-  fs::path site = fs::path(home.root()) / "site";
-  fs::path page = site / "page.htm";
-  std::unique_ptr<HostProcess> host;
+  KestrelWithEditor() : EditorOnPage(kPage) {}
 };
 
 }  // namespace
